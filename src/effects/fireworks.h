@@ -18,6 +18,3 @@ void clearFireworks();
 
 // True when record i is relaunched in a frame of demo time `time`.
 bool relaunchedAt(int i, int time);
-
-// Effect 2: launches, ages and draws the fireworks sparks.
-void drawFireworks(int time, int effectTime, float red, float green, float blue);

@@ -1,0 +1,4 @@
+// Fireworks particles (not drawn yet).
+#include "effects/subeffects.h"
+
+void drawFireworksEffect(int, int, const ColourRecord &) {}

@@ -1,0 +1,4 @@
+// Greetings wipe (not drawn yet).
+#include "effects/subeffects.h"
+
+void drawGreetings(int, int, const ColourRecord &) {}

@@ -1,0 +1,4 @@
+// Wheel texts (not drawn yet).
+#include "effects/subeffects.h"
+
+void drawWheelTexts(int, int, const ColourRecord &) {}
