@@ -1,6 +1,7 @@
 // Small signal helpers shared by the drum and tone recipes: noise, filters, fades, scaling.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
