@@ -13,6 +13,7 @@
 #include "shell/timeline.h"
 
 Star stars[starCount];
+float rot = 0.0f;
 
 namespace {
 // Degrees to radians with the show's own value of π.
@@ -20,10 +21,6 @@ constexpr double degreesToRadians = 3.1415 / 180.0;
 
 // The demo time from which the star field is drawn.
 constexpr int starFieldStart = 1501;
-
-// The star field's own time of its previous frame; the whole-field rotations use it, so they
-// lag the wobble by one frame.
-float rot = 0.0f;
 
 // A fresh coordinate between −5 and 5.
 float randomCoordinate() { return static_cast<float>(5.0 - 10.0 * uniformRandom()); }
