@@ -8,7 +8,7 @@ packages=(
   libopenmpt-dev libsdl2-dev libxmp-dev libfreetype-dev libpng-dev
   fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils ffmpeg
+  xvfb xauth xdotool x11-utils ffmpeg procps
 )
 
 missing=()
