@@ -185,6 +185,23 @@ void clearRect(Canvas& c, int x0, int y0, int x1, int y1) {
         for (int x = std::max(0, x0); x < std::min(c.w, x1); ++x) at(c, x, y) = Rgb{};
 }
 
+Canvas squeezeWidth(const Canvas& c, int newWidth) {
+    Canvas out = makeCanvas(newWidth, c.h);
+    const float ratio = static_cast<float>(c.w) / newWidth;
+    for (int x = 0; x < newWidth; ++x) {
+        const float a = x * ratio, b = (x + 1) * ratio;
+        for (int y = 0; y < c.h; ++y) {
+            Rgb sum;
+            for (int sx = static_cast<int>(a); sx < static_cast<int>(std::ceil(b)) && sx < c.w; ++sx) {
+                const float lo = std::max(a, static_cast<float>(sx)), hi = std::min(b, sx + 1.0f);
+                sum = sum + at(c, sx, y) * (hi - lo);
+            }
+            at(out, x, y) = sum * (1.0f / ratio);
+        }
+    }
+    return out;
+}
+
 // Rounds one channel; only an exact 0 (or below) becomes the byte 0.
 static uint8_t toByte(float v) { return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f)); }
 

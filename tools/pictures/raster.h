@@ -3,6 +3,7 @@
 // a value that is exactly 0 stays exactly 0 (the show's loader treats pure black as transparent).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,10 +34,10 @@ struct Mask {
 Canvas makeCanvas(int w, int h, Rgb fill = {});
 Mask makeMask(int w, int h, float fill = 0);
 
-inline Rgb& at(Canvas& c, int x, int y) { return c.px[static_cast<size_t>(y) * c.w + x]; }
-inline Rgb at(const Canvas& c, int x, int y) { return c.px[static_cast<size_t>(y) * c.w + x]; }
-inline float& at(Mask& m, int x, int y) { return m.v[static_cast<size_t>(y) * m.w + x]; }
-inline float at(const Mask& m, int x, int y) { return m.v[static_cast<size_t>(y) * m.w + x]; }
+inline Rgb& at(Canvas& c, int x, int y) { return c.px[static_cast<std::size_t>(y) * c.w + x]; }
+inline Rgb at(const Canvas& c, int x, int y) { return c.px[static_cast<std::size_t>(y) * c.w + x]; }
+inline float& at(Mask& m, int x, int y) { return m.v[static_cast<std::size_t>(y) * m.w + x]; }
+inline float at(const Mask& m, int x, int y) { return m.v[static_cast<std::size_t>(y) * m.w + x]; }
 // Mask value with zero outside its bounds.
 float sample(const Mask& m, int x, int y);
 // Bilinear sample of a canvas at a fractional position, clamped to its edges.
@@ -63,6 +64,10 @@ void over(Canvas& dst, const Canvas& layer, const Mask& alpha, int ox = 0, int o
 void blit(Canvas& dst, const Canvas& src, int ox, int oy);
 // Sets every pixel of the rectangle (clipped) to exact black.
 void clearRect(Canvas& c, int x0, int y0, int x1, int y1);
+
+// Area-averaged horizontal resampling to `newWidth` columns: paint at screen proportions,
+// then squeeze into a texture that the show stretches back out.
+Canvas squeezeWidth(const Canvas& c, int newWidth);
 
 // Clamps and rounds each channel to a byte: width × height × 3 bytes, rows top first.
 std::vector<uint8_t> toBytes(const Canvas& c);

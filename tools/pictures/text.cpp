@@ -1,6 +1,7 @@
 // FreeType glue: loads unhinted outlines, shapes them and rasterises them into masks.
 #include "text.h"
 
+#include FT_BITMAP_H
 #include FT_OUTLINE_H
 
 #include <algorithm>
