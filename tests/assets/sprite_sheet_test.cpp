@@ -35,16 +35,19 @@ TEST_F(SpriteSheet, EveryCellKeepsItsOuterRingBlack) {
         }
 }
 
+// The core may saturate over a few texels; all of them must sit at the centre.
 TEST_F(SpriteSheet, StarIsBrightestAtItsCentre) {
-    int bx = 0, by = 0;
+    float brightest = 0;
+    for (int y = 0; y < kCell; ++y)
+        for (int x = 0; x < kCell; ++x) brightest = std::max(brightest, cell(kStar, x, y));
+    EXPECT_GE(brightest, 220);
+    EXPECT_EQ(cell(kStar, 15, 15), brightest);
+    EXPECT_EQ(cell(kStar, 16, 16), brightest);
     for (int y = 0; y < kCell; ++y)
         for (int x = 0; x < kCell; ++x)
-            if (cell(kStar, x, y) > cell(kStar, bx, by)) {
-                bx = x;
-                by = y;
+            if (cell(kStar, x, y) == brightest) {
+                EXPECT_LE(std::hypot(x - kCentre, y - kCentre), 2.5) << x << "," << y;
             }
-    EXPECT_LE(std::hypot(bx - kCentre, by - kCentre), 1.5) << bx << "," << by;
-    EXPECT_GE(cell(kStar, bx, by), 220);
 }
 
 // Mean brightness in rings around the centre falls outwards and reaches black before the edge.

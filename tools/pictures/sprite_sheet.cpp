@@ -19,12 +19,12 @@ constexpr float kPi = 3.14159265f;
 float glowProfile(float r, float core, float halo, float edge) {
     if (r >= edge) return 0;
     const float window = 1.0f - smoothstep(edge * 0.55f, edge, r);
-    return (std::exp(-r * r / (core * core)) * 0.85f + std::exp(-r / halo) * 0.35f) * window;
+    return (std::exp(-r * r / (core * core)) * 0.8f + std::exp(-r / halo) * 0.5f) * window;
 }
 
 Rgb star(float x, float y) {
     const float r = std::sqrt(x * x + y * y);
-    const float g = glowProfile(r, 0.2f, 0.3f, 0.9f);
+    const float g = glowProfile(r, 0.22f, 0.3f, 0.9f);
     // Faint cross rays, strongest near the centre.
     const float rays = (std::exp(-std::fabs(y) * 28) * std::max(0.0f, 1 - std::fabs(x) / 0.85f) +
                         std::exp(-std::fabs(x) * 28) * std::max(0.0f, 1 - std::fabs(y) / 0.85f)) *
@@ -111,6 +111,23 @@ Rgb starLeaf(float x, float y) { return star(x, y) * rgb8(140, 255, 150); }
 Rgb starSea(float x, float y) { return star(x, y) * rgb8(110, 220, 255); }
 Rgb starViolet(float x, float y) { return star(x, y) * rgb8(190, 140, 255); }
 
+// Rings and sparkles in more colours for row 2, soft dots of growing size for row 3.
+Rgb ringWarm(float x, float y) { return ring(x, y) * rgb8(255, 170, 110); }
+Rgb ringRose(float x, float y) { return ring(x, y) * rgb8(255, 120, 230); }
+Rgb ringLeaf(float x, float y) { return ring(x, y) * rgb8(150, 255, 160); }
+Rgb sparkleIce(float x, float y) { return sparkle(x, y, 4, rgb8(120, 200, 255)); }
+Rgb sparkleRose(float x, float y) { return sparkle(x, y, 6, rgb8(255, 120, 200)); }
+Rgb sparkleGold(float x, float y) { return sparkle(x, y, 8, rgb8(255, 210, 90)); }
+
+Rgb dot(float x, float y, float radius) {
+    const float r = std::sqrt(x * x + y * y);
+    return mix(rgb8(140, 180, 255), rgb8(255, 255, 255), 0.6f) * glowProfile(r, radius, radius * 0.6f, 0.9f);
+}
+Rgb dot1(float x, float y) { return dot(x, y, 0.08f); }
+Rgb dot2(float x, float y) { return dot(x, y, 0.14f); }
+Rgb dot3(float x, float y) { return dot(x, y, 0.22f); }
+Rgb dot4(float x, float y) { return dot(x, y, 0.32f); }
+
 struct CellJob {
     int column, row;
     SpriteFn paint;
@@ -121,6 +138,9 @@ constexpr CellJob kCells[] = {
     {4, 0, sparkle4}, {5, 0, sparkle6},   {6, 0, orb},        {7, 0, hexFlare},
     {0, 1, starWarm}, {1, 1, starRose},   {2, 1, starLeaf},   {3, 1, starSea},
     {4, 1, starViolet}, {5, 1, softSquare},
+    {0, 2, ringWarm}, {1, 2, ringRose}, {2, 2, ringLeaf}, {3, 2, sparkleIce}, {4, 2, sparkleRose},
+    {5, 2, sparkleGold},
+    {0, 3, dot1}, {1, 3, dot2}, {2, 3, dot3}, {3, 3, dot4},
 };
 
 // Paints one cell, sampling the painter 4 × 4 times per texel; the outer ring stays black.
