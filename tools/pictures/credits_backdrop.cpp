@@ -14,6 +14,7 @@ namespace {
 constexpr int kBandTop = kCalmTop - 12, kBandBottom = kCalmBottom + 12;  // glass panel with its rims
 constexpr int kFloorHorizon = 318;
 
+// Night sky with nebula clouds and stars down to the floor's horizon.
 void paintSky(Canvas& c) {
     const Rgb stops[] = {rgb8(8, 6, 30), rgb8(26, 14, 64), rgb8(54, 20, 88), rgb8(30, 12, 60)};
     verticalGradient(c, 0, kFloorHorizon, stops, 4);
@@ -21,6 +22,7 @@ void paintSky(Canvas& c) {
     scatterStars(c, 300, 9, 0, kFloorHorizon, 0.85f);
 }
 
+// Neon grid floor fading into a glowing horizon.
 void paintFloor(Canvas& c) {
     const Rgb stops[] = {rgb8(70, 20, 90), rgb8(20, 8, 40), rgb8(10, 6, 24)};
     verticalGradient(c, kFloorHorizon, c.h, stops, 3);
@@ -61,6 +63,7 @@ void paintGlassBand(Canvas& c) {
     }
 }
 
+// The chrome "CREDITS" heading above the band.
 void paintHeading(Canvas& c, const Typefaces& tf) {
     Mask letters = makeMask(c.w, c.h);
     TextStyle style;

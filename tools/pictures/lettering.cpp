@@ -50,10 +50,10 @@ Canvas shadeChrome(const Mask& letters, const ChromeStyle& style) {
             const float lambert = std::max(0.0f, nx * lx + ny * ly + nz * lz);
             // Reflection of a view straight into the screen, compared with the light.
             const float rx = 2 * nz * nx, ry = 2 * nz * ny, rz = 2 * nz * nz - 1;
-            const float spec = std::pow(std::max(0.0f, rx * lx + ry * ly + rz * lz), style.shininess);
+            const float highlight = std::pow(std::max(0.0f, rx * lx + ry * ly + rz * lz), style.shininess);
             const float v = (y - style.top) / span + ny * style.tilt;
             Rgb c = reflection(style.palette, v) * (1.0f - style.diffuse + style.diffuse * lambert * 1.6f);
-            c = c + Rgb{1, 1, 1} * (spec * style.specular);
+            c = c + Rgb{1, 1, 1} * (highlight * style.specular);
             const float lo = style.floor;
             c = {std::max(c.r, lo * 0.8f), std::max(c.g, lo * 0.85f), std::max(c.b, lo)};
             at(out, x, y) = c;

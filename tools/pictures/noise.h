@@ -1,5 +1,5 @@
-// Deterministic noise and random numbers: integer hashing only, so every run and every
-// machine paints the same pictures (no library distributions, no global state).
+// Deterministic noise and random numbers: integer hashing only, so every run paints the same
+// pictures (no library distributions, no global state).
 #pragma once
 
 #include <cstdint>

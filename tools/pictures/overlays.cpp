@@ -74,6 +74,7 @@ void addSparkles(Canvas& c) {
     }
 }
 
+// A word in chrome with a blue glow, centred on cx.
 void paintWord(Canvas& c, const Typefaces& tf, const char* word, float cx, float baseline, float size) {
     Mask letters = makeMask(c.w, c.h);
     TextStyle style;
@@ -155,15 +156,19 @@ Canvas makeEndPanel(const Typefaces& tf) {
     // Scan lines, a nod to the monitors of the day.
     for (int y = 0; y < c.h; y += 2)
         for (int x = 0; x < c.w; ++x) at(c, x, y) = at(c, x, y) * 0.82f;
-    // Bevelled metal frame with an inner glowing line.
+    // Bevelled metal frame with an inner glowing line. The left and top sides face the light.
     constexpr int frame = 7;
     for (int y = 0; y < c.h; ++y)
         for (int x = 0; x < c.w; ++x) {
-            const int d = std::min(std::min(x, y), std::min(c.w - 1 - x, c.h - 1 - y));
+            const int dx = std::min(x, c.w - 1 - x), dy = std::min(y, c.h - 1 - y);
+            const int d = std::min(dx, dy);
             if (d < frame) {
-                const bool litSide = (x < c.w - 1 - x ? x : c.w - 1 - x) == d ? x == d : y == d;
+                const bool litSide = dx <= dy ? x == dx : y == dy;
                 const float t = static_cast<float>(d) / (frame - 1);
-                const float bevel = (t < 0.4f) ? (litSide ? 0.45f : -0.25f) : (t > 0.7f ? (litSide ? -0.25f : 0.4f) : 0);
+                // Outer slope lit on the lit sides, inner slope lit on the others.
+                float bevel = 0;
+                if (t < 0.4f) bevel = litSide ? 0.45f : -0.25f;
+                if (t > 0.7f) bevel = litSide ? -0.25f : 0.4f;
                 const Rgb metal = mix(rgb8(50, 56, 96), rgb8(120, 130, 180), 0.5f + 0.5f * std::sin(t * 3.1f));
                 at(c, x, y) = metal * (1.0f + bevel);
             } else if (d < frame + 4) {

@@ -72,7 +72,7 @@ Mask blur(const Mask& m, int radius) {
     return out;
 }
 
-// Felzenszwalb's 1D squared distance transform of f (n samples, "far" = 1e20) into d.
+// Felzenszwalb's 1D squared distance transform of f (n samples; unreached samples are huge) into d.
 static void distance1d(const double* f, double* d, int n, std::vector<int>& v, std::vector<double>& z) {
     constexpr double far = 1e30;
     int k = 0;

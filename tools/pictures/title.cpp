@@ -14,6 +14,7 @@ namespace {
 constexpr int kHorizon = 330;  // the lake's far shore
 constexpr float kSunX = 320, kSunY = 282, kSunRadius = 80;
 
+// Dusk sky: indigo to sunset orange, thin clouds and stars fading towards the horizon.
 void paintSky(Canvas& c) {
     const Rgb stops[] = {rgb8(6, 6, 28), rgb8(22, 12, 60), rgb8(70, 20, 96), rgb8(170, 44, 110),
                          rgb8(255, 120, 90)};
@@ -91,6 +92,7 @@ void paintLake(Canvas& c) {
     }
 }
 
+// "CORVALIS" in slanted chrome with a dark rim, magenta glow and a drop shadow, and the subtitle.
 void paintTitleLettering(Canvas& c, const Typefaces& tf) {
     Mask letters = makeMask(c.w, c.h);
     TextStyle style;
