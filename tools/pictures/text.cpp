@@ -25,13 +25,11 @@ bool openTypefaces(Typefaces& faces, const std::string& fontDir) {
     }
     const std::string dir = fontDir + "/";
     return openFace(faces.library, dir + "DejaVuSans-Bold.ttf", faces.sansBold) &&
-           openFace(faces.library, dir + "DejaVuSansCondensed-Bold.ttf", faces.condensedBold) &&
-           openFace(faces.library, dir + "DejaVuSans.ttf", faces.sans) &&
-           openFace(faces.library, dir + "DejaVuSerif-Bold.ttf", faces.serifBold);
+           openFace(faces.library, dir + "DejaVuSans.ttf", faces.sans);
 }
 
 void closeTypefaces(Typefaces& faces) {
-    for (Typeface* tf : {&faces.sansBold, &faces.condensedBold, &faces.sans, &faces.serifBold}) {
+    for (Typeface* tf : {&faces.sansBold, &faces.sans}) {
         if (tf->face) FT_Done_Face(tf->face);
         tf->face = nullptr;
     }

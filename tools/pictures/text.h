@@ -16,10 +16,8 @@ struct Typeface {
 // The typefaces the pictures use, opened once.
 struct Typefaces {
     FT_Library library = nullptr;
-    Typeface sansBold;       // DejaVu Sans Bold
-    Typeface condensedBold;  // DejaVu Sans Condensed Bold
-    Typeface sans;           // DejaVu Sans
-    Typeface serifBold;      // DejaVu Serif Bold
+    Typeface sansBold;  // DejaVu Sans Bold: all lettering of the show
+    Typeface sans;      // DejaVu Sans: the contact sheet's small print
 };
 
 // Opens the DejaVu faces from `fontDir`; false (and a message on stderr) when one is missing.
