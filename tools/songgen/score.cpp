@@ -5,6 +5,7 @@
 #include "score_steps.h"
 #include "synth.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -38,6 +39,13 @@ std::vector<std::string> split_words(const std::string& line) {
         if (w != "|") words.push_back(w);
     }
     return words;
+}
+
+// A '#' opens a comment only at the start of a word, so sharps such as F#4 stay notes.
+size_t comment_start(const std::string& line) {
+    for (size_t i = 0; i < line.size(); ++i)
+        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
+    return line.size();
 }
 
 bool valid_name(const std::string& name) {
@@ -154,6 +162,15 @@ bool begin_pattern(Reader& r, const std::vector<std::string>& w, std::string& er
     return true;
 }
 
+// Applies a reference's %P: explicit volumes are scaled, and notes without one get P percent of
+// their instrument's default volume.
+void scale_volume(const Song& song, Step& s, int instrument, int pct) {
+    if (pct == 100) return;
+    if (s.volume >= 0) s.volume = std::min(64, (s.volume * pct + 50) / 100);
+    else if (s.note >= 1 && s.note <= 96)
+        s.volume = std::min(64, (song.instruments[static_cast<size_t>(instrument - 1)].volume * pct + 50) / 100);
+}
+
 // <channel> <instrument> <ref> ...
 bool read_lane(Reader& r, const std::vector<std::string>& w, std::string& error) {
     int ch = channel_index(r, w[0]);
@@ -178,8 +195,11 @@ bool read_lane(Reader& r, const std::vector<std::string>& w, std::string& error)
             error = "unknown phrase '" + ref.name + "'";
             return false;
         }
+        const std::vector<Step>& steps = ph->second;
+        size_t count = steps.size();
         for (int rep = 0; rep < ref.repeat; ++rep) {
-            for (Step s : ph->second) {
+            for (size_t k = 0; k < count; ++k) {
+                Step s = steps[(k + count - static_cast<size_t>(ref.rotate) % count) % count];
                 if (s.note >= 1 && s.note <= 96) {
                     s.note += ref.transpose;
                     if (s.note < 1 || s.note > 96) {
@@ -196,6 +216,7 @@ bool read_lane(Reader& r, const std::vector<std::string>& w, std::string& error)
                     }
                     number = other->second;
                 }
+                scale_volume(*r.song, s, number, ref.volume_pct);
                 r.lanes[ch].push_back({s, number});
             }
         }
@@ -386,8 +407,7 @@ bool parse_score(const std::string& text, bool samples, Song& song, std::string&
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
-        size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
+        line.erase(comment_start(line));
         std::vector<std::string> w = split_words(line);
         if (w.empty()) continue;
         if (!read_line(r, w, error)) {

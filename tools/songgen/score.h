@@ -1,6 +1,7 @@
 // Reads the score, the text form of the composition, into a Song.
 //
-// The format, line by line ('#' starts a comment; '|' between steps is ignored):
+// The format, line by line ('#' at the start of a word begins a comment; '|' between steps is
+// ignored):
 //   song <name>                      module name (up to 20 characters)
 //   channels <name> ...              music channels; a control channel is appended last
 //   speed <ticks per row>            initial speed
@@ -9,9 +10,11 @@
 //                                    [vibdepth=N] [vibrate=N] [vibsweep=N]
 //   phrase <name> ... end            steps, one per row (see below)
 //   pattern <name> [rows=N] [bpm=N] [speed=N] [gvol=N] ... end
-//     <channel> <instrument> <ref> ...   refs: phrase[+T|-T][*R] (transposed by T semitones,
-//                                    repeated R times) or ~N (N empty rows); the refs of a
-//                                    channel's lines follow each other and repeat to fill
+//     <channel> <instrument> <ref> ...   refs: a phrase name with optional modifiers, +T/-T
+//                                    (transpose T semitones), >N (rotate N rows later, the
+//                                    tail wrapping to the front: an echo), %P (volumes at P
+//                                    percent, of the instrument's default where none is given), *R (repeat R times); or ~N (N empty
+//                                    rows). A channel's refs follow each other and repeat to fill
 //   order ... end                    one line per entry: <pattern> [restart] [mark=S[@row]]
 // A step is '.' (an empty row), '.N' (N empty rows), 'off' (key-off) or a note such as C-4,
 // F#2 or '---' (no note) followed by optional parts: vNN (volume 0..64), !EPP (effect E, a digit

@@ -147,20 +147,33 @@ bool parse_ref(const std::string& token, PhraseRef& ref, std::string& error) {
         error = "bad phrase reference '" + token + "'";
         return false;
     }
-    std::string rest = token.substr(pos);
-    size_t star = rest.find('*');
-    std::string shift = rest.substr(0, star);
-    if (!shift.empty()) {
-        if ((shift[0] != '+' && shift[0] != '-') || !parse_int(shift, ref.transpose)) {
-            error = "bad transposition in '" + token + "'";
+    while (pos < token.size()) {
+        char kind = token[pos];
+        size_t end = pos + 1;
+        while (end < token.size() && std::isdigit(static_cast<unsigned char>(token[end]))) ++end;
+        std::string digits = token.substr(pos + 1, end - pos - 1);
+        int v = 0;
+        bool ok = parse_int(digits, v);
+        if (kind == '+' || kind == '-') {
+            ref.transpose = kind == '-' ? -v : v;
+            ok = ok && v <= 96;
+        } else if (kind == '>') {
+            ref.rotate = v;
+            ok = ok && v <= 256;
+        } else if (kind == '%') {
+            ref.volume_pct = v;
+            ok = ok && v <= 400;
+        } else if (kind == '*') {
+            ref.repeat = v;
+            ok = ok && v >= 1 && v <= 256;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            error = "bad modifier in phrase reference '" + token + "'";
             return false;
         }
-    }
-    if (star != std::string::npos) {
-        if (!parse_int(rest.substr(star + 1), ref.repeat) || ref.repeat < 1 || ref.repeat > 256) {
-            error = "bad repeat count in '" + token + "'";
-            return false;
-        }
+        pos = end;
     }
     return true;
 }

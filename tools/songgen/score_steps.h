@@ -21,9 +21,11 @@ bool parse_step(const std::string& token, std::vector<Step>& out, std::string& e
 // A reference to a phrase in a pattern line, or a rest when name is empty.
 struct PhraseRef {
     std::string name;
-    int transpose = 0;
-    int repeat = 1;
-    int rest_rows = 0;
+    int transpose = 0;     // +T / -T semitones
+    int rotate = 0;        // >N: the phrase starts N rows late, its last N rows wrapping to the front
+    int volume_pct = 100;  // %P: explicit volumes scaled to P percent
+    int repeat = 1;        // *R
+    int rest_rows = 0;     // ~N instead of a phrase
 };
 
 bool parse_ref(const std::string& token, PhraseRef& ref, std::string& error);

@@ -92,7 +92,7 @@ void make_crash(Instrument& ins) {
 
 // The crash played backwards: swells into the beat it leads to.
 void make_reverse_crash(Instrument& ins) {
-    std::vector<double> x = metal(1.9, 0.75, 0x78u, 3500.0);
+    std::vector<double> x = metal(1.78, 0.75, 0x78u, 3500.0);
     std::reverse(x.begin(), x.end());
     highpass(x, 25.0);
     fade_ends(x, 20000, 400);

@@ -30,6 +30,7 @@ struct Tone {
     double cutoff_end;        // Hz, from `sweep` seconds on
     double sweep;             // seconds
     double max_partial = 9000.0;  // Hz; partials above are left out
+    double drive = 0.0;           // soft saturation: 0 none, else tanh(drive * x / peak)
 };
 
 double wave_amp(Wave w, int k) {
@@ -75,6 +76,13 @@ void render_tone(const Tone& t, Instrument& ins) {
         }
         x[n] = v;
     }
+    // tanh is odd and applied frame by frame, so the wave stays periodic, DC-free and zero at
+    // its zero crossings; it thickens the tone at the same peak.
+    if (t.drive > 0.0) {
+        double peak = 0.0;
+        for (double v : x) peak = std::fmax(peak, std::fabs(v));
+        for (double& v : x) v = std::tanh(t.drive * v / peak);
+    }
     size_t start = zero_crossing_after(x, settle, t.period);
     x.resize(start + t.period);
     fade_ends(x, 32, 0);
@@ -94,10 +102,12 @@ void make_bass(Instrument& ins) {
     ins.fadeout = 0x800;
 }
 
-// Two saws a few cents apart with a square under them; a bright attack that settles.
+// Two saws a few cents apart with a square under them, driven into soft saturation; a bright
+// attack that settles.
 void make_lead(Instrument& ins) {
-    Tone t{65536, kRate * 512 / 65536,
-           {{510, 0.7, Wave::saw}, {514, 0.7, Wave::saw}, {512, 0.35, Wave::square}}, 7000.0, 2600.0, 0.12};
+    Tone t{32768, kRate * 256 / 32768,
+           {{255, 0.7, Wave::saw}, {257, 0.7, Wave::saw}, {256, 0.35, Wave::square}}, 7000.0, 2600.0, 0.12};
+    t.drive = 2.5;
     render_tone(t, ins);
     ins.envelope = adsr(1, 16, 44, 12);
     ins.fadeout = 0x400;
@@ -109,8 +119,8 @@ void make_lead(Instrument& ins) {
 
 // Three detuned saws and a quiet octave: a slow chorus that beats a few times a second.
 void make_pad(Instrument& ins) {
-    Tone t{65536, kRate * 256 / 65536,
-           {{254, 0.6, Wave::saw}, {256, 0.6, Wave::saw}, {258, 0.6, Wave::saw}, {513, 0.25, Wave::saw}},
+    Tone t{32768, kRate * 128 / 32768,
+           {{127, 0.6, Wave::saw}, {128, 0.6, Wave::saw}, {129, 0.6, Wave::saw}, {257, 0.25, Wave::saw}},
            1500.0, 1500.0, 0.0, 6000.0};
     render_tone(t, ins);
     ins.envelope = adsr(24, 16, 52, 40);
