@@ -1,5 +1,6 @@
 // The score reader: how phrases become pattern cells, and the faults it reports with their line.
 #include "score.h"
+#include "song_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -136,7 +137,8 @@ TEST_P(ScoreFault, IsRejectedWithItsLine) {
     EXPECT_EQ(error.rfind(GetParam().line, 0), 0u) << error;
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ScoreFault, ::testing::ValuesIn(kBad));
+INSTANTIATE_TEST_SUITE_P(Faults, ScoreFault, ::testing::ValuesIn(kBad),
+                         [](const ::testing::TestParamInfo<BadScore>& info) { return songtest::test_name(info.param.what); });
 
 TEST(ScoreReader, MissingFileIsReported) {
     Song s;

@@ -2,6 +2,7 @@
 #include "song_test_util.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -66,6 +67,12 @@ bool write_wav(const std::string& path, const std::vector<float>& interleaved) {
     put(data_bytes, 4);
     out.write(reinterpret_cast<const char*>(interleaved.data()), static_cast<std::streamsize>(data_bytes));
     return static_cast<bool>(out);
+}
+
+std::string test_name(const std::string& text) {
+    std::string out;
+    for (char c : text) out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
 }
 
 std::string make_temp_dir() {

@@ -28,6 +28,9 @@ double peak_dbfs(const std::vector<float>& interleaved);
 // Writes 48 kHz stereo 32-bit float WAV (little-endian host); false when it cannot be written.
 bool write_wav(const std::string& path, const std::vector<float>& interleaved);
 
+// A test-name-safe form of a description: letters and digits kept, everything else '_'.
+std::string test_name(const std::string& text);
+
 // A fresh empty folder under the system's temporary folder.
 std::string make_temp_dir();
 

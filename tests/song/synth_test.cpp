@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -55,7 +56,8 @@ TEST_P(Recipe, StartsAtZeroAndLoopsOrEndsWithoutAClick) {
     EXPECT_GE(seam, 0);  // rising, like the wave at a rising zero crossing
 }
 
-INSTANTIATE_TEST_SUITE_P(All, Recipe, ::testing::ValuesIn(songgen::recipe_names()));
+INSTANTIATE_TEST_SUITE_P(All, Recipe, ::testing::ValuesIn(songgen::recipe_names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 TEST(Synth, UnknownRecipeIsRefused) {
     Instrument ins;
@@ -82,7 +84,10 @@ TEST_P(C4Rate, MapsARateToRelativeNoteAndFinetune) {
 INSTANTIATE_TEST_SUITE_P(Rates, C4Rate,
                          ::testing::Values(RateCase{8363.0, 0, 0}, RateCase{16726.0, 12, 0}, RateCase{4181.5, -12, 0},
                                            RateCase{8363.0 * std::pow(2.0, 7.5 / 12.0), 7, 64},
-                                           RateCase{8363.0 * std::pow(2.0, 2.999 / 12.0), 3, 0}));
+                                           RateCase{8363.0 * std::pow(2.0, 2.999 / 12.0), 3, 0}),
+                         [](const ::testing::TestParamInfo<RateCase>& info) {
+                             return "Rate" + std::to_string(static_cast<int>(info.param.rate));
+                         });
 
 TEST(Synth, EnvelopeWithSustainHoldsUntilKeyOffAndWithoutItDiesAway) {
     songgen::Envelope held = songgen::adsr(4, 6, 40, 10);

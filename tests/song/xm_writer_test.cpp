@@ -131,6 +131,7 @@ TEST_P(WriterLimit, IsRefusedWithAReason) {
     EXPECT_FALSE(error.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, WriterLimit, ::testing::ValuesIn(kLimits));
+INSTANTIATE_TEST_SUITE_P(Limits, WriterLimit, ::testing::ValuesIn(kLimits),
+                         [](const ::testing::TestParamInfo<Limit>& info) { return songtest::test_name(info.param.what); });
 
 }  // namespace

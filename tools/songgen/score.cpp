@@ -307,6 +307,7 @@ bool read_order(Reader& r, const std::vector<std::string>& w, std::string& error
     return true;
 }
 
+// Ends the phrase being read; an empty phrase is a fault.
 bool close_phrase(Reader& r, std::string& error) {
     r.block = Reader::Block::none;
     if (r.phrase_steps.empty()) {
@@ -318,8 +319,15 @@ bool close_phrase(Reader& r, std::string& error) {
 }
 
 // Steps of a phrase from word `first` on; a closing "end" may stand last on the line.
-bool read_phrase_steps(Reader& r, const std::vector<std::string>& w, size_t first, std::string& error);
+bool read_phrase_steps(Reader& r, const std::vector<std::string>& w, size_t first, std::string& error) {
+    for (size_t i = first; i < w.size(); ++i) {
+        if (w[i] == "end" && i + 1 == w.size()) return close_phrase(r, error);
+        if (!parse_step(w[i], r.phrase_steps, error)) return false;
+    }
+    return true;
+}
 
+// A line outside any block: song settings, an instrument, or the start of a block.
 bool read_header(Reader& r, const std::vector<std::string>& w, std::string& error) {
     Song& song = *r.song;
     const std::string& k = w[0];
@@ -373,14 +381,7 @@ bool read_header(Reader& r, const std::vector<std::string>& w, std::string& erro
     return false;
 }
 
-bool read_phrase_steps(Reader& r, const std::vector<std::string>& w, size_t first, std::string& error) {
-    for (size_t i = first; i < w.size(); ++i) {
-        if (w[i] == "end" && i + 1 == w.size()) return close_phrase(r, error);
-        if (!parse_step(w[i], r.phrase_steps, error)) return false;
-    }
-    return true;
-}
-
+// Sends a line to the reader of the block it stands in.
 bool read_line(Reader& r, const std::vector<std::string>& w, std::string& error) {
     if (r.block == Reader::Block::none) return read_header(r, w, error);
     if (w[0] == "end" && w.size() == 1) {
