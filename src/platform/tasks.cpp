@@ -137,6 +137,20 @@ uint32_t Wait(uint32_t mask) {
     return got;
 }
 
+uint32_t WaitTimeout(uint32_t mask, long milliseconds) {
+    Task *self = FindTask(nullptr);
+    std::unique_lock<std::mutex> hold(self->lock);
+    self->wake.wait_for(hold, std::chrono::milliseconds(milliseconds < 0 ? 0 : milliseconds),
+                        [self, mask] { return self->deleted || (self->signals & mask) != 0; });
+    if (self->deleted) {
+        hold.unlock();
+        pthread_exit(nullptr);
+    }
+    uint32_t got = self->signals & mask;
+    self->signals &= ~got;
+    return got;
+}
+
 uint32_t pendingSignals() {
     Task *self = FindTask(nullptr);
     std::lock_guard<std::mutex> hold(self->lock);

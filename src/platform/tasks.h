@@ -41,5 +41,9 @@ void Signal(Task *task, uint32_t mask);
 // Wait(0) never returns; the task stays there until DeleteTask.
 uint32_t Wait(uint32_t mask);
 
+// Like Wait, but gives up after the given milliseconds and then returns 0. The music player
+// uses it to look after the demo between messages. A deleted task ends here as in Wait.
+uint32_t WaitTimeout(uint32_t mask, long milliseconds);
+
 // The calling task's signals that are set now, without waiting or clearing.
 uint32_t pendingSignals();

@@ -1,8 +1,101 @@
-// Music start and the way out (program exit only, until the music link arrives).
+// Music start and the way out: the listener task, the player's command line, and the ways
+// out that all end in leaveShow.
 #include "shell/musiclink.h"
 
+#include <GL/freeglut.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "music/listener.h"
+#include "music/message.h"
+#include "platform/ports.h"
 #include "platform/process.h"
+#include "platform/shellrun.h"
+#include "platform/tasks.h"
 
-void startMusic() {}
+Task *subtask = nullptr;
 
-void leaveShow() { exitProgram(0); }
+namespace {
+// How long the way out lets the player leave by itself before it is made to.
+constexpr long playerGraceMs = 400;
+
+// Set by Ctrl-C and SIGTERM; the main loop's timer takes the way out. A lock-free atomic is
+// safe to write from a signal handler.
+std::atomic<bool> leaveAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "written from a signal handler");
+
+void onLeaveSignal(int) { leaveAsked.store(true); }
+
+// Last step before the process ends: no player, no zombie, no port directory left.
+void closeMusicLink() {
+    endChildren(playerGraceMs);
+    removePortDirectory();
+}
+
+// Tells the listener to quit, waits for its answer, then deletes the task.
+void endListener() {
+    // A listener that has only just started may be about to own "demoport": let it get there.
+    if (subtask) waitForListener(1000);
+    SendMessage(demoPortName, commandQuit);
+    if (subtask) {
+        Forbid();
+        DeleteTask(subtask);
+        Permit();
+        subtask = nullptr;
+    }
+}
+
+// GLUT timer: takes the way out once a signal asked for it, and reaps an ended player.
+void watchWaysOut(int) {
+    if (leaveAsked.exchange(false)) {
+        leaveShow();
+        return;
+    }
+    reapChildren();
+    glutTimerFunc(watchIntervalMs, watchWaysOut, 0);
+}
+
+void onWindowClose() { leaveShow(); }
+
+// Ctrl-C and SIGTERM ask for the way out once; a second one ends the program at once.
+void catchLeaveSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = onLeaveSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+}  // namespace
+
+void startMusic() {
+    if (subtask) endListener();  // started again in one process (tests): the old one goes first
+    playingSong.store(0, std::memory_order_relaxed);
+    leaveAsked.store(false);
+    // Made now, on the main task, so that the listener and the player share it.
+    portDirectory();
+    atProgramExit(closeMusicLink);
+
+    listenerStage = listenerStarting;
+    subtask = CreateTask(subtaskname, 0, musichandler, 2000, 0);
+    if (subtask) {
+        std::fputs("Loading song...\n", stderr);
+        // Started from the main task: the player's parent-death signal follows this thread.
+        Execute(playerCommandLine);
+    } else {
+        std::fputs("Can't create subtask\n", stdout);
+    }
+
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    glutCloseFunc(onWindowClose);
+    catchLeaveSignals();
+    glutTimerFunc(watchIntervalMs, watchWaysOut, 0);
+}
+
+void leaveShow() {
+    if (playingSong.load(std::memory_order_relaxed) != 0) SendMessage(playerPortName, commandStop);
+    endListener();
+    exitProgram(0);
+}

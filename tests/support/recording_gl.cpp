@@ -429,6 +429,11 @@ void glutCloseFunc(void (*f)()) {
     log("glutCloseFunc");
     rec().glut.close = f;
 }
+void glutTimerFunc(unsigned int ms, void (*f)(int), int value) {
+    log("glutTimerFunc", {double(ms), double(value)});
+    rec().glut.timer = f;
+    rec().glut.timerMs = ms;
+}
 void glutReshapeFunc(void (*)(int, int)) { log("glutReshapeFunc"); }
 void glutMainLoop() {
     log("glutMainLoop");

@@ -73,6 +73,8 @@ struct GlutState {
     void (*idle)() = nullptr;
     void (*keyboard)(unsigned char, int, int) = nullptr;
     void (*close)() = nullptr;
+    void (*timer)(int) = nullptr;  // the last timer callback asked for, not yet fired
+    unsigned timerMs = 0;
     bool fullScreen = false;
     int swaps = 0, redisplays = 0, mainLoops = 0;
 };
