@@ -24,6 +24,10 @@ constexpr long playerGraceMs = 400;
 // Set by Ctrl-C and SIGTERM; the main loop's timer takes the way out. A lock-free atomic is
 // safe to write from a signal handler.
 std::atomic<bool> leaveAsked{false};
+
+// Set once the way out has begun: freeglut calls the close callback again while the process
+// ends, and that must not start a second way out.
+bool leaving = false;
 static_assert(std::atomic<bool>::is_always_lock_free, "written from a signal handler");
 
 void onLeaveSignal(int) { leaveAsked.store(true); }
@@ -74,6 +78,7 @@ void startMusic() {
     if (subtask) endListener();  // started again in one process (tests): the old one goes first
     playingSong.store(0, std::memory_order_relaxed);
     leaveAsked.store(false);
+    leaving = false;
     // Made now, on the main task, so that the listener and the player share it.
     portDirectory();
     atProgramExit(closeMusicLink);
@@ -95,7 +100,10 @@ void startMusic() {
 }
 
 void leaveShow() {
+    if (leaving) return;
+    leaving = true;
     if (playingSong.load(std::memory_order_relaxed) != 0) SendMessage(playerPortName, commandStop);
     endListener();
     exitProgram(0);
+    leaving = false;  // reached only when a test has hooked the exit
 }

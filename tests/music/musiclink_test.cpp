@@ -222,6 +222,24 @@ TEST_F(MusicLinkTest, EveryWayOutEndsLikeEscape) {
     }
 }
 
+// freeglut calls the close callback once more while the process ends: that is no second way out.
+int exitsTaken = 0;
+void closeWindowWhileExiting(int status) {
+    exitsTaken++;
+    exitStatus = status;
+    recgl::glut().close();
+}
+
+TEST_F(MusicLinkTest, CloseCallbackWhileTheProgramEndsIsNoSecondWayOut) {
+    start();
+    exitsTaken = 0;
+    setExitHook(closeWindowWhileExiting);
+    leaveShow();
+    EXPECT_EQ(exitsTaken, 1);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_FALSE(portIsServed(demoPortName));
+}
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool sanitized = true;
 #else

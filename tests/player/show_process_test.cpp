@@ -1,0 +1,162 @@
+// The real demo with the real player under X (Xvfb): the show's clock waits for the player's
+// report 0, Escape ends the program with status 0 within a second, and afterwards no player,
+// socket or port directory is left. Skipped when there is no display.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "process_helpers.h"
+#include "test_paths.h"
+
+namespace {
+
+// Runs xdotool with the arguments; its first line of output.
+std::string xdotool(const std::vector<std::string> &args) {
+    std::vector<std::string> argv = {"/usr/bin/xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    StartOptions options;
+    options.pipes = true;
+    Process p = startProcess(argv, options);
+    std::string line;
+    readLine(p, &line, 5000);
+    waitForExit(p.pid, 5000);
+    close(p.in);
+    close(p.out);
+    return line;
+}
+
+// Port directories a demo of that pid made, under both places they can be.
+std::vector<std::string> portDirectoriesOf(pid_t pid) {
+    std::vector<std::string> found;
+    std::string prefix = "corvalis-ports-" + std::to_string(pid) + "-";
+    for (const char *base : {static_cast<const char *>(std::getenv("XDG_RUNTIME_DIR")), "/tmp"}) {
+        if (!base || !*base) continue;
+        if (DIR *d = opendir(base)) {
+            while (dirent *e = readdir(d))
+                if (std::string(e->d_name).rfind(prefix, 0) == 0) found.push_back(std::string(base) + "/" + e->d_name);
+            closedir(d);
+        }
+    }
+    return found;
+}
+
+struct ShowProcessTest : ::testing::Test {
+    std::string ram = freshDir();
+    std::string cwd;
+    Process demo;
+    std::string window;
+    pid_t player = 0;
+
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display; run under xvfb-run";
+    }
+    void TearDown() override {
+        killAndReap(demo);
+        if (player > 0 && isRunning(player)) kill(player, SIGKILL);
+        removeDir(ram);
+        if (!cwd.empty() && cwd != runDir()) removeDir(cwd);
+    }
+    // Starts the demo in dir and waits for its window and its player.
+    void startShow(const std::string &dir) {
+        cwd = dir;
+        StartOptions options;
+        options.cwd = dir;
+        options.env = {"SDL_AUDIODRIVER=dummy", "CORVALIS_RAM=" + ram};
+        options.unset = {"CORVALIS_PORTS"};
+        options.errFile = ram + "/stderr.txt";
+        demo = startProcess({demoPath()}, options);
+        ASSERT_GT(demo.pid, 0);
+        for (int i = 0; i < 100 && window.empty(); ++i) {
+            window = xdotool({"search", "--name", "^Corvalis v1.0$"});
+            if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        ASSERT_FALSE(window.empty()) << "no window";
+        for (int i = 0; i < 100 && !player; ++i) {
+            std::vector<pid_t> children = childrenOf(demo.pid);
+            if (!children.empty()) player = children[0];
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    void press(const std::string &key) { xdotool({"windowfocus", "--sync", window, "key", key}); }
+    // The frame on screen now, as the demo's screenshot key writes it.
+    std::string screenshot() {
+        std::string path = ram + "/screenshot.ppm";
+        unlink(path.c_str());
+        press("s");
+        for (int i = 0; i < 100; ++i) {
+            struct stat st;
+            if (stat(path.c_str(), &st) == 0 && st.st_size == 921615) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return readText(path);
+    }
+    static bool isBlack(const std::string &ppm) {
+        return ppm.size() < 20 || ppm.find_first_not_of('\0', 15) == std::string::npos;
+    }
+    // Escape: status 0 within a second, and nothing left behind.
+    void escapeAndExpectNothingLeft() {
+        auto asked = std::chrono::steady_clock::now();
+        press("Escape");
+        int status = waitForExit(demo.pid, 1500);
+        auto took = std::chrono::steady_clock::now() - asked;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        EXPECT_LT(took, std::chrono::seconds(1));
+        pid_t pid = demo.pid;
+        demo.pid = 0;
+        if (player) {
+            EXPECT_FALSE(isRunning(player)) << "the player outlived the demo";
+        }
+        EXPECT_TRUE(portDirectoriesOf(pid).empty()) << portDirectoriesOf(pid)[0];
+    }
+};
+
+TEST_F(ShowProcessTest, ClockStartsAtThePlayersReportAndEscapeLeavesNothing) {
+    struct stat st;
+    if (stat(showSong().c_str(), &st) != 0) GTEST_SKIP() << "the show's song is not there yet";
+    startShow(runDir());
+    ASSERT_GT(player, 0) << "the demo started no player";
+    // The title picture holds while the demo waits and for four seconds of song; by seven it is gone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::string early = screenshot();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5500));
+    std::string late = screenshot();
+    ASSERT_EQ(early.size(), 921615u);
+    ASSERT_EQ(late.size(), 921615u);
+    if (isBlack(early)) GTEST_SKIP() << "no title picture to watch";
+    EXPECT_NE(early, late) << "the show never started";
+    EXPECT_TRUE(isRunning(player));
+    escapeAndExpectNothingLeft();
+}
+
+TEST_F(ShowProcessTest, WithoutItsSongTheDemoHoldsTheTitleAndStillQuitsOnEscape) {
+    // A run directory with the pictures and the player but no song.
+    std::string dir = freshDir();
+    for (const char *sub : {"Fonts", "gfx", "MusicPlayer"}) {
+        std::error_code ec;
+        std::filesystem::create_directory_symlink(std::filesystem::canonical(runDir() + "/" + sub, ec), dir + "/" + sub, ec);
+    }
+    startShow(dir);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    std::string early = screenshot();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5500));
+    std::string late = screenshot();
+    ASSERT_EQ(early.size(), 921615u);
+    EXPECT_EQ(early, late) << "the clock ran without the song";
+    if (player) {
+        EXPECT_FALSE(isRunning(player)) << "the player gives up on a missing song";
+    }
+    std::string err = readText(ram + "/stderr.txt");
+    EXPECT_NE(err.find("Loading song...\n"), std::string::npos) << err;
+    escapeAndExpectNothingLeft();
+}
+
+}  // namespace
