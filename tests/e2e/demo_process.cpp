@@ -38,6 +38,12 @@ Picture readPicture(const std::string &path) {
     return p;
 }
 
+void writePicture(const Picture &p, const std::string &path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "P6\n" << p.width << " " << p.height << "\n255\n";
+    out.write(reinterpret_cast<const char *>(p.rgb.data()), std::streamsize(p.rgb.size()));
+}
+
 double meanBrightness(const Picture &p, int x0, int y0, int x1, int y1) {
     double sum = 0;
     long n = 0;

@@ -17,6 +17,9 @@ struct Picture {
 // Reads a binary PPM; an empty picture when it cannot.
 Picture readPicture(const std::string &path);
 
+// Writes a picture as a binary PPM (for people to look at after a run).
+void writePicture(const Picture &p, const std::string &path);
+
 // Pixel statistics over the rectangle [x0, x1) × [y0, y1).
 double meanBrightness(const Picture &p, int x0, int y0, int x1, int y1);
 double fractionBrighterThan(const Picture &p, int threshold, int x0, int y0, int x1, int y1);

@@ -20,6 +20,7 @@ struct Recorder {
     size_t pendingFirstCall = 0;
     std::vector<Matrix> modelviewStack, projectionStack;
     std::vector<unsigned char> framebuffer;
+    bool recording = true;  // off: state is tracked but nothing is logged or gathered
 };
 
 Recorder &rec() {
@@ -28,6 +29,7 @@ Recorder &rec() {
 }
 
 void log(const char *name, std::vector<double> args = {}) {
+    if (!rec().recording) return;
     rec().calls.push_back(Call{name, std::move(args)});
 }
 
@@ -132,6 +134,8 @@ std::string dump(size_t from, size_t max) {
     }
     return out.str();
 }
+
+void setRecording(bool on) { rec().recording = on; }
 
 void setFramebuffer(const std::vector<unsigned char> &rgbBottomFirst) { rec().framebuffer = rgbBottomFirst; }
 
@@ -335,6 +339,7 @@ void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
 
 void glVertex4f(GLfloat x, GLfloat y, GLfloat z, GLfloat w) {
     log("glVertex4f", {x, y, z, w});
+    if (!rec().recording) return;
     auto &r = rec();
     auto &s = r.state;
     if (!s.inBegin) {

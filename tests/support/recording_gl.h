@@ -82,6 +82,10 @@ struct GlutState {
 // Forgets every call, texture and state, as a fresh context would have them.
 void reset();
 
+// Turns the call log and the gathering of quads off (for benchmarks, where the recording GL
+// stands in for a no-op GL) or back on. Bindings, enables and matrices are still tracked.
+void setRecording(bool on);
+
 const std::vector<Call> &calls();
 const State &state();
 GlutState &glut();
