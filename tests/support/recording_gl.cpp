@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <cstring>
 #include <sstream>
 
@@ -28,9 +29,9 @@ Recorder &rec() {
     return r;
 }
 
-void log(const char *name, std::vector<double> args = {}) {
+void log(const char *name, std::initializer_list<double> args = {}) {
     if (!rec().recording) return;
-    rec().calls.push_back(Call{name, std::move(args)});
+    rec().calls.push_back(Call{name, std::vector<double>(args)});
 }
 
 Matrix multiply(const Matrix &a, const Matrix &b) {
@@ -250,6 +251,7 @@ void glPopMatrix() {
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     log("glTranslatef", {x, y, z});
     if (recgl::refusedInBegin()) return;
+    if (!rec().recording) return;
     recgl::Matrix m = recgl::identity();
     m[12] = x;
     m[13] = y;
@@ -260,6 +262,7 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     log("glRotatef", {angle, x, y, z});
     if (recgl::refusedInBegin()) return;
+    if (!rec().recording) return;  // matrices are only followed while recording
     float len = std::sqrt(x * x + y * y + z * z);
     if (len == 0) return;
     x /= len;

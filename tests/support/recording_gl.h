@@ -83,7 +83,8 @@ struct GlutState {
 void reset();
 
 // Turns the call log and the gathering of quads off (for benchmarks, where the recording GL
-// stands in for a no-op GL) or back on. Bindings, enables and matrices are still tracked.
+// stands in for a no-op GL) or back on. Bindings and enables are still tracked; rotations and
+// translations are not followed while it is off.
 void setRecording(bool on);
 
 const std::vector<Call> &calls();
