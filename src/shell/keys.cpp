@@ -6,6 +6,7 @@
 #include "image/ppm.h"
 #include "platform/time.h"
 #include "shell/musiclink.h"
+#include "shell/pause.h"
 
 namespace {
 long long centisecondOf(const TimeOfDay &now) { return now.sec * 100LL + now.usec / 10000; }
@@ -46,6 +47,9 @@ void key(unsigned char code, int, int) {
             break;
         case keyEscape:
             leaveShow();
+            break;
+        case keyPause:
+            togglePause();
             break;
         default:
             break;

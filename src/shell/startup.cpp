@@ -10,10 +10,12 @@
 #include "effects/stars.h"
 #include "image/ppm.h"
 #include "image/texture.h"
+#include "platform/frame.h"
 #include "platform/render.h"
 #include "shell/democlock.h"
 #include "shell/keys.h"
 #include "shell/musiclink.h"
+#include "shell/pause.h"
 #include "effects/scrolltexts.h"
 #include "shell/timeline.h"
 
@@ -32,7 +34,7 @@ constexpr SlotFile slotFiles[textureSlots] = {
 };
 }  // namespace
 
-void init() {
+void initShowState() {
     clearFireworks();
     placeStars();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -43,14 +45,17 @@ void init() {
     glClearColor(0, 0, 0, 0);
     for (int i = 0; i < 2; ++i) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glutSwapBuffers();
+        presentFrame();
     }
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture[slotSprites].first);
+}
 
+void init() {
+    initShowState();
     startMusic();
     scrollText = defaultScroller;
     std::fputs("Setup completed!\n", stderr);
@@ -67,9 +72,10 @@ int demoMain(int argc, char **argv) {
         windowFailed("glutCreateWindow failed");
         return 1;
     }
+    openPresentation();
     init();
     glDisable(GL_BLEND);
-    glutDisplayFunc(display);
+    glutDisplayFunc(showFrame);
     glutIdleFunc(idle);
     glutKeyboardFunc(key);
     glutMainLoop();

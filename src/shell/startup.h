@@ -9,5 +9,9 @@ int demoMain(int argc, char **argv);
 // state, listener and player.
 void init();
 
+// The part of init that the show's pictures depend on, without the music link: particles,
+// stars, texture table, both buffers black, fixed GL state. Capture runs it alone.
+void initShowState();
+
 // The window title and the start-up banner.
 constexpr const char *demoTitle = "Corvalis v1.0";

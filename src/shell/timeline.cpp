@@ -12,6 +12,7 @@
 #include "effects/titlepicture.h"
 #include "image/texture.h"
 #include "music/listener.h"
+#include "platform/frame.h"
 #include "shell/democlock.h"
 
 int32_t effectStartTime = 0;
@@ -123,7 +124,7 @@ void display() {
     if (playingSong.load(std::memory_order_relaxed) == 0) {
         getTimeWithStatus(clockReset);
         drawPicture();
-        glutSwapBuffers();
+        presentFrame();
         return;
     }
 
@@ -158,5 +159,5 @@ void display() {
     else if (scrollStartTime > 0 && scrollPauseTime == 0)
         scrolltext2(t, colour);
 
-    glutSwapBuffers();
+    presentFrame();
 }

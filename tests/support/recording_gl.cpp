@@ -1,7 +1,11 @@
 // The recording GL and GLUT: definitions of the standard entry points that log and track.
+// Before any GL header, so that glext.h declares the framebuffer-object entry points.
+#define GL_GLEXT_PROTOTYPES 1
 #include "recording_gl.h"
 
 #include <GL/freeglut.h>
+#include <GL/glext.h>
+#include <GL/glx.h>
 
 #include <cmath>
 #include <initializer_list>
@@ -403,6 +407,57 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
     std::memcpy(pixels, fb.data(), n < fb.size() ? n : fb.size());
 }
 
+// Framebuffer objects: names are handed out and bindings tracked; nothing is stored.
+void glGenFramebuffers(GLsizei n, GLuint *names) {
+    log("glGenFramebuffers", {double(n)});
+    auto &s = rec().state;
+    for (GLsizei i = 0; i < n; ++i) names[i] = s.framebufferObjects ? s.nextFramebufferName++ : 0;
+}
+
+void glDeleteFramebuffers(GLsizei n, const GLuint *) { log("glDeleteFramebuffers", {double(n)}); }
+
+void glBindFramebuffer(GLenum target, GLuint name) {
+    log("glBindFramebuffer", {double(target), double(name)});
+    auto &s = rec().state;
+    if (target == GL_FRAMEBUFFER || target == GL_DRAW_FRAMEBUFFER) s.drawFramebuffer = name;
+    if (target == GL_FRAMEBUFFER || target == GL_READ_FRAMEBUFFER) s.readFramebuffer = name;
+}
+
+GLenum glCheckFramebufferStatus(GLenum target) {
+    log("glCheckFramebufferStatus", {double(target)});
+    return GL_FRAMEBUFFER_COMPLETE;
+}
+
+void glGenRenderbuffers(GLsizei n, GLuint *names) {
+    log("glGenRenderbuffers", {double(n)});
+    for (GLsizei i = 0; i < n; ++i) names[i] = rec().state.nextRenderbufferName++;
+}
+
+void glDeleteRenderbuffers(GLsizei n, const GLuint *) { log("glDeleteRenderbuffers", {double(n)}); }
+
+void glBindRenderbuffer(GLenum target, GLuint name) { log("glBindRenderbuffer", {double(target), double(name)}); }
+
+void glRenderbufferStorage(GLenum target, GLenum format, GLsizei width, GLsizei height) {
+    log("glRenderbufferStorage", {double(target), double(format), double(width), double(height)});
+}
+
+void glFramebufferRenderbuffer(GLenum target, GLenum attachment, GLenum rbTarget, GLuint name) {
+    log("glFramebufferRenderbuffer", {double(target), double(attachment), double(rbTarget), double(name)});
+}
+
+void glBlitFramebuffer(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GLint dy0, GLint dx1, GLint dy1,
+                       GLbitfield mask, GLenum filter) {
+    log("glBlitFramebuffer", {double(sx0), double(sy0), double(sx1), double(sy1), double(dx0), double(dy0),
+                              double(dx1), double(dy1), double(mask), double(filter)});
+}
+
+// ---- GLX: no X display here, so no current context and no extensions -----------------------
+
+Display *glXGetCurrentDisplay() { return nullptr; }
+GLXDrawable glXGetCurrentDrawable() { return 0; }
+const char *glXQueryExtensionsString(Display *, int) { return ""; }
+void (*glXGetProcAddressARB(const GLubyte *))() { return nullptr; }
+
 // ---- GLUT ---------------------------------------------------------------------------------
 
 void glutInit(int *, char **) { log("glutInit"); }
@@ -465,6 +520,7 @@ void glutLeaveFullScreen() {
     log("glutLeaveFullScreen");
     rec().glut.fullScreen = false;
 }
+void glutHideWindow() { log("glutHideWindow"); }
 void glutReshapeWindow(int w, int h) { log("glutReshapeWindow", {double(w), double(h)}); }
 void glutSetOption(GLenum what, int value) { log("glutSetOption", {double(what), double(value)}); }
 int glutGet(GLenum what) {

@@ -62,6 +62,9 @@ struct State {
     bool inBegin = false;
     int errors = 0;  // calls that a real GL would refuse (matrix or bind inside glBegin, …)
     GLuint nextTextureName = 1;
+    GLuint drawFramebuffer = 0, readFramebuffer = 0;  // 0: the window's
+    GLuint nextFramebufferName = 1, nextRenderbufferName = 1;
+    bool framebufferObjects = true;  // false: glGenFramebuffers hands out 0, as a GL without them
 };
 
 struct GlutState {
