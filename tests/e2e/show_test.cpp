@@ -120,8 +120,9 @@ TEST(Show, RunsFromTitleToClosingScrollerAndQuitsCleanly) {
     // stars alone are white and blue.
     Picture fire = show.at(36);
     Rect middle = atDepth10(-4, 4, 4, -4);
-    EXPECT_GT(warmPixels(fire, middle), 200) << "fireworks are reds, oranges and yellows";
-    EXPECT_LT(warmPixels(stars, middle), 20) << "the star field alone is not warm";
+    // (The stars are white and blue; only the wheel text's gold adds a few warm pixels.)
+    EXPECT_GT(warmPixels(fire, middle), 3 * warmPixels(stars, middle) + 200)
+        << "fireworks are reds, oranges and yellows";
 
     // Greetings: the header strip and the plate band light up.
     Picture greets = show.at(106);
