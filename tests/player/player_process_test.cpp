@@ -27,6 +27,11 @@ std::condition_variable reportCame;
 std::vector<int32_t> reports;
 std::atomic<bool> demoPortReady{false};
 
+void forgetReports() {
+    std::lock_guard<std::mutex> hold(reportLock);
+    reports.clear();
+}
+
 void demoPortRecorder() {
     MsgPort *port = CreatePort(demoPortName, 0);
     demoPortReady = true;
@@ -58,7 +63,7 @@ struct PlayerProcessTest : ::testing::Test {
     void SetUp() override {
         usePortDirectory(dir + "/ports");
         mkdir((dir + "/ports").c_str(), 0700);
-        reports.clear();
+        forgetReports();
         startRecorder();
     }
     void TearDown() override {
@@ -123,7 +128,7 @@ TEST_F(PlayerProcessTest, SongItCannotPlayIsOneLineAReportOfTwoAndAFailure) {
     const char *songs[] = {"missing.xm", "notes.xm", "cut.xm", "empty.xm"};
     for (const char *name : songs) {
         SCOPED_TRACE(name);
-        reports.clear();
+        forgetReports();
         startPlayer(dir + "/" + name);
         int status = waitForExit(player.pid, 5000);
         player.pid = 0;
@@ -171,7 +176,7 @@ TEST_F(PlayerProcessTest, StaleSocketFileOfAKilledPlayerDoesNotStopTheNextOne) {
     ASSERT_TRUE(socketFileExists(playerPortName)) << "a killed player leaves its socket file";
     EXPECT_FALSE(portIsServed(playerPortName));
 
-    reports.clear();
+    forgetReports();
     startPlayer(shortSong());
     EXPECT_EQ(reportsAfter(2, 10000), (std::vector<int32_t>{commandSongLoading, commandSongPlays}));
     EXPECT_EQ(SendMessage(playerPortName, commandStop), commandStop);

@@ -25,6 +25,16 @@ long millisSince(std::chrono::steady_clock::time_point start) {
 // "NAME" of "NAME=VALUE".
 std::string nameOf(const std::string &entry) { return entry.substr(0, entry.find('=')); }
 
+// Adds the option to the environment variable NAME (space-separated options), making it if needed.
+void addOption(std::vector<std::string> &env, const std::string &name, const std::string &option) {
+    for (std::string &e : env)
+        if (nameOf(e) == name) {
+            e += " " + option;
+            return;
+        }
+    env.push_back(name + "=" + option);
+}
+
 // Fields of /proc/pid/stat after the command name: state first, parent second.
 bool statFields(pid_t pid, char *state, pid_t *parent) {
     std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
@@ -49,6 +59,11 @@ Process startProcess(const std::vector<std::string> &argv, const StartOptions &o
         if (!drop) env.push_back(entry);
     }
     for (const std::string &o : options.env) env.push_back(o);
+    // ThreadSanitizer makes every process sleep a second at exit by default, and the tests time
+    // exits; LeakSanitizer is told about what system libraries keep.
+    addOption(env, "TSAN_OPTIONS", "atexit_sleep_ms=0");
+    addOption(env, "LSAN_OPTIONS", std::string("print_suppressions=0 suppressions=") + CORVALIS_SOURCE_DIR +
+                                             "/tests/player/system.lsan.supp");
     std::vector<char *> envp, args;
     for (std::string &e : env) envp.push_back(&e[0]);
     envp.push_back(nullptr);
