@@ -77,6 +77,11 @@ void stopAudio(AudioOut *out) {
     if (out->device) SDL_PauseAudioDevice(out->device, 1);
 }
 
+void pauseAudio(AudioOut *out, bool paused) {
+    if (out->device) SDL_PauseAudioDevice(out->device, paused ? 1 : 0);
+    out->paused = paused;
+}
+
 void closeAudio(AudioOut *out) {
     if (out->device) SDL_CloseAudioDevice(out->device);
     out->device = 0;

@@ -14,6 +14,7 @@ struct AudioOut {
     int rate = 0;           // frames per second the device takes
     int bufferFrames = 0;   // frames SDL asks for at a time
     bool dummy = false;     // true when no real device could be opened
+    bool paused = false;    // true while command 3 holds the song
     openmpt_module *song = nullptr;
     std::atomic<int64_t> firstBufferNs{0};  // steady clock when the first buffer was filled
 };
@@ -29,6 +30,10 @@ bool startAudio(AudioOut *out, long timeoutMs);
 
 // Silences the output at once.
 void stopAudio(AudioOut *out);
+
+// Pauses the output (the song's position stays where it is; the device plays silence) or lets
+// it go on from there.
+void pauseAudio(AudioOut *out, bool paused);
 
 // Closes the output and SDL's audio.
 void closeAudio(AudioOut *out);

@@ -1,5 +1,6 @@
 // The music player: sdlmusicplayer SONG. Reports 1 to "demoport" while it loads, 0 when the
-// song starts to sound, 2 when it stops; serves "musicplayerport", where 2 stops it; and
+// song starts to sound, 2 when it stops; serves "musicplayerport", where 2 stops it and 3
+// pauses or resumes it; and
 // leaves within a second once the demo is gone. Its port protocol: docs/protocol.md.
 #include <cstdio>
 #include <string>
@@ -17,14 +18,21 @@ constexpr int exitStopped = 0;    // stopped by the demo, or the demo went away
 constexpr int exitNoSong = 1;     // the song could not be loaded or played
 constexpr int exitNoPorts = 2;    // wrong arguments, or no port to talk through
 
+// Command 3 at "musicplayerport": pause the song where it stands, or go on from there.
+constexpr int32_t commandPauseResume = 3;
+
 // Answers every message waiting at the port, unchanged; true if one was the stop command. The
-// sound stops before the stop command is answered, so the answer means "stopped".
+// sound stops (or pauses, or goes on) before the command is answered, so the answer means it
+// is done.
 bool answerAll(MsgPort *port, AudioOut *out) {
     bool stop = false;
     while (Message *m = GetMsg(port)) {
-        if (reinterpret_cast<MusicMessage *>(m)->command == commandStop) {
+        int32_t command = reinterpret_cast<MusicMessage *>(m)->command;
+        if (command == commandStop) {
             stop = true;
             if (out) stopAudio(out);
+        } else if (command == commandPauseResume && out && !stop) {
+            pauseAudio(out, !out->paused);
         }
         ReplyMsg(m);
     }
