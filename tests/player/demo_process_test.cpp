@@ -104,9 +104,9 @@ TEST_F(DemoProcessTest, KilledDemoTakesThePlayerWithItWithinASecond) {
     EXPECT_TRUE(endsWithin(d.player, 1000)) << "the player outlived its demo";
     EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::seconds(1));
     d.player = 0;
-    // The killed demo's port directory is swept by the next demo that makes one.
+    // The killed demo's port directory is swept by the next demo that makes one (a demo of
+    // another test running at the same time may have swept it already).
     std::string stale = d.ports;
-    ASSERT_TRUE(exists(stale));
     Demo &next = startDemo(shortSong());
     EXPECT_FALSE(exists(stale));
     EXPECT_TRUE(sawLine(next.process, "playing 1", 10000));
