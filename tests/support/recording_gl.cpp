@@ -144,6 +144,8 @@ void setRecording(bool on) { rec().recording = on; }
 
 void setFramebuffer(const std::vector<unsigned char> &rgbBottomFirst) { rec().framebuffer = rgbBottomFirst; }
 
+void setFramebufferObjects(bool available) { rec().state.framebufferObjects = available; }
+
 }  // namespace recgl
 
 using recgl::log;

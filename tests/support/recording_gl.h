@@ -113,6 +113,9 @@ std::string dump(size_t from = 0, size_t max = 200);
 // The frame glReadPixels returns: 640×480 RGB rows, bottom row first, as GL delivers them.
 void setFramebuffer(const std::vector<unsigned char> &rgbBottomFirst);
 
+// Makes glGenFramebuffers hand out name 0, as a GL without framebuffer objects (until reset).
+void setFramebufferObjects(bool available);
+
 // Compares matrices within a tolerance.
 bool nearlyEqual(const Matrix &a, const Matrix &b, float tolerance = 1e-5f);
 
