@@ -35,34 +35,31 @@ void acceptConnections(Hub &h, MsgPort *port) {
             closeNow(h.incoming.front().fd);  // the oldest has waited longest for its record
             h.incoming.erase(h.incoming.begin());
         }
-        Incoming in;
+        h.incoming.emplace_back();
+        Incoming &in = h.incoming.back();
         in.fd = fd;
         in.port = port;
-        in.deadline = Clock::now() + std::chrono::milliseconds(portGuardMilliseconds);
-        in.got = 0;
-        h.incoming.push_back(in);
+        beginIntake(in.intake, Clock::now());
     }
 }
 
 // Reads what has come of a record; false when the connection is done with (delivered or
 // dropped), so the entry goes.
 bool readIncoming(Hub &h, Incoming &in) {
-    ssize_t n = recv(in.fd, in.record + in.got, portRecordSize - in.got, MSG_DONTWAIT);
+    unsigned char chunk[portRecordSize];
+    ssize_t n = recv(in.fd, chunk, portRecordSize - in.intake.got, MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
-    if (n <= 0) {
-        closeNow(in.fd);  // vanished before its record was complete
-        return false;
-    }
-    in.got += size_t(n);
-    if (in.got < portRecordSize) return true;
-    Message *copy = isValidRecord(in.record)
+    // An error counts as the peer's end: the record will never be whole.
+    IntakeStep step = takeIntake(in.intake, chunk, n > 0 ? size_t(n) : 0, Clock::now());
+    if (step == IntakeStep::readMore) return true;
+    Message *copy = step == IntakeStep::deliver
                         ? static_cast<Message *>(AllocMem(portRecordSize, MEMF_PUBLIC | MEMF_CLEAR))
                         : nullptr;
     if (!copy) {
-        closeNow(in.fd);  // malformed, or no memory: dropped without an answer
+        closeNow(in.fd);  // late, cut short, malformed, or no memory: dropped without an answer
         return false;
     }
-    std::memcpy(copy, in.record, portRecordSize);
+    std::memcpy(copy, in.intake.record, portRecordSize);
     h.answerFd[copy] = in.fd;
     deliverLocked(in.port, copy);
     return false;
@@ -122,7 +119,7 @@ void *hubThread(void *arg) {
             Clock::time_point now = Clock::now();
             h.incoming.erase(std::remove_if(h.incoming.begin(), h.incoming.end(),
                                             [now](const Incoming &in) {
-                                                if (in.deadline > now) return false;
+                                                if (!intakeOverdue(in.intake, now)) return false;
                                                 closeNow(in.fd);  // silent or slow: dropped
                                                 return true;
                                             }),
@@ -138,7 +135,7 @@ void *hubThread(void *arg) {
             for (const Incoming &in : h.incoming) {
                 fds.push_back({in.fd, POLLIN, 0});
                 kinds.push_back(Watch::incoming);
-                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(in.deadline - now).count() + 1;
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(in.intake.deadline - now).count() + 1;
                 if (timeout < 0 || left < timeout) timeout = int(left);
             }
             for (const Outgoing &out : h.outgoing) {
