@@ -2,6 +2,7 @@
 #include "image/ppm.h"
 
 #include <GL/gl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -28,6 +29,15 @@ bool readMaxValue(std::FILE *f) {
     if (std::fscanf(f, "%6d", &maxValue) != 1 || maxValue != 255) return false;
     int end = std::fgetc(f);
     return end != EOF;
+}
+
+// True when the file holds at least size bytes after the current position. A file whose size
+// cannot be told (a pipe) is given the benefit of the doubt: the read still checks its count.
+bool rasterFits(std::FILE *f, size_t size) {
+    struct stat st;
+    long here = std::ftell(f);
+    if (here < 0 || fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) return true;
+    return st.st_size >= here && size_t(st.st_size - here) >= size;
 }
 
 void convert(const unsigned char *rgb, unsigned char *rgba, long pixels, int alphaMode) {
@@ -70,6 +80,9 @@ unsigned char *LoadPPM(const char *path, int *width, int *height, int alphaMode)
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    // A header can claim far more than the file holds: a file of a few bytes would make us take
+    // hundreds of megabytes before the read came up short. Only what the file has is taken.
+    if (!rasterFits(f, pixels * 3)) return fail(f, width, height, "Error PPM raster too short");
     // At least one byte, so that an empty picture is still a valid, releasable result.
     unsigned char *raster = static_cast<unsigned char *>(std::malloc(pixels * 3 + 1));
     if (!raster) return fail(f, width, height, "Error out of Memory");
