@@ -12,7 +12,9 @@ int SafePutToPort(Message *message, const char *portName) {
     return port ? 1 : 0;
 }
 
-int32_t SendMessage(const char *portName, int32_t command) {
+int32_t SendMessage(const char *portName, int32_t command) { return SendMessageWithin(portName, command, -1); }
+
+int32_t SendMessageWithin(const char *portName, int32_t command, long milliseconds) {
     MsgPort *replyPort = CreatePort(nullptr, 0);
     if (!replyPort) return -1;
     auto *message = static_cast<MusicMessage *>(AllocMem(sizeof(MusicMessage), MEMF_PUBLIC | MEMF_CLEAR));
@@ -26,12 +28,13 @@ int32_t SendMessage(const char *portName, int32_t command) {
     setReplyPort(&message->msg, replyPort);
 
     int32_t result = -1;
-    if (SafePutToPort(&message->msg, portName)) {
-        WaitPort(replyPort);
+    if (SafePutToPort(&message->msg, portName) && WaitPortFor(replyPort, milliseconds)) {
         if (auto *answer = reinterpret_cast<MusicMessage *>(GetMsg(replyPort))) result = answer->command;
     }
     setReplyPort(&message->msg, nullptr);
-    FreeMem(message, sizeof(MusicMessage));
+    // The reply port goes first: deleting it ends a conversation still waiting for its answer,
+    // so a late answer can no longer be written into the message freed below.
     DeletePort(replyPort);
+    FreeMem(message, sizeof(MusicMessage));
     return result;
 }

@@ -44,3 +44,8 @@ int SafePutToPort(Message *message, const char *portName);
 // Returns the command field of the answer, or −1 when there was no reply port, no memory, no
 // such port, or no answer (the receiver died). Everything it takes is released on every path.
 int32_t SendMessage(const char *portName, int32_t command);
+
+// SendMessage that waits at most the milliseconds for the answer (a negative time: no limit).
+// A receiver that has not answered by then counts as no answer: −1. An answer that comes
+// later is thrown away; the message is never touched again.
+int32_t SendMessageWithin(const char *portName, int32_t command, long milliseconds);

@@ -211,6 +211,25 @@ void WaitPort(MsgPort *port) {
     }
 }
 
+bool WaitPortFor(MsgPort *port, long milliseconds) {
+    if (milliseconds < 0) {
+        WaitPort(port);
+        return true;
+    }
+    if (!port || port->internals->found) return false;
+    Hub &h = hub();
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(h.lock);
+            if (!port->internals->queue.empty() || port->internals->unanswered > 0) return true;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        WaitTimeout(1u << port->mp_SigBit, left + 1);
+    }
+}
+
 void ReplyMsg(Message *message) {
     if (!message) return;
     Hub &h = hub();

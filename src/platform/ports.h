@@ -76,6 +76,10 @@ Message *GetMsg(MsgPort *port);
 // no answer), without removing it. Called by the port's owner.
 void WaitPort(MsgPort *port);
 
+// WaitPort for at most the milliseconds; false when it gave up with nothing to take. A
+// negative time waits as long as WaitPort.
+bool WaitPortFor(MsgPort *port, long milliseconds);
+
 // Answers a message taken with GetMsg: on its connection when it came from one, else to its
 // reply port. The message must not be touched afterwards.
 void ReplyMsg(Message *message);
@@ -90,7 +94,9 @@ int portsInUse();
 
 // The folder that holds the public ports: $CORVALIS_PORTS when set, otherwise a private
 // folder made for this run (mode 0700, under $XDG_RUNTIME_DIR or /tmp). Empty when it cannot
-// be made. The player started by Execute finds it in its own CORVALIS_PORTS.
+// be made, or when the folder $CORVALIS_PORTS names is not a folder of our own user closed to
+// group and others (one line on stderr says so): no port is then created or found through it.
+// The player started by Execute finds it in its own CORVALIS_PORTS.
 std::string portDirectory();
 
 // Uses dir as the port directory from now on (tests keep their ports apart this way); an

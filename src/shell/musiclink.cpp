@@ -21,6 +21,10 @@ namespace {
 // How long the way out lets the player leave by itself before it is made to.
 constexpr long playerGraceMs = 400;
 
+// How long the way out waits for the player to answer the stop command. A live player answers
+// at once; one that has not by then is hung or stopped (SIGSTOP), and the way out goes on.
+constexpr long stopAnswerMs = 500;
+
 // Set by Ctrl-C and SIGTERM; the main loop's timer takes the way out. A lock-free atomic is
 // safe to write from a signal handler.
 std::atomic<bool> leaveAsked{false};
@@ -63,6 +67,14 @@ void watchWaysOut(int) {
 
 void onWindowClose() { leaveShow(); }
 
+// Sends the player the stop command. When no answer comes in time, the player may be stopped
+// (SIGSTOP, a debugger): it is let go on, so that it sees the stop and leaves by itself before
+// closeMusicLink has to end it.
+void stopPlayer() {
+    if (SendMessageWithin(playerPortName, commandStop, stopAnswerMs) != -1) return;
+    for (pid_t pid : runningChildren()) kill(pid, SIGCONT);
+}
+
 // Ctrl-C and SIGTERM ask for the way out once; a second one ends the program at once.
 void catchLeaveSignals() {
     struct sigaction sa {};
@@ -102,7 +114,7 @@ void startMusic() {
 void leaveShow() {
     if (leaving) return;
     leaving = true;
-    if (playingSong.load(std::memory_order_relaxed) != 0) SendMessage(playerPortName, commandStop);
+    if (playingSong.load(std::memory_order_relaxed) != 0) stopPlayer();
     endListener();
     exitProgram(0);
     leaving = false;  // reached only when a test has hooked the exit
