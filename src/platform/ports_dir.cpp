@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -19,6 +21,7 @@ struct DirectoryChoice {
     std::mutex lock;
     std::string chosen;   // set by usePortDirectory; wins over everything
     std::string made;     // the private folder this run made, "" if none
+    std::string refused;  // the $CORVALIS_PORTS folder last refused, so it is reported once
 };
 
 DirectoryChoice &choice() {
@@ -72,6 +75,29 @@ void sweepDeadFolders(const std::string &base) {
     closedir(d);
 }
 
+// True when a folder named by $CORVALIS_PORTS may carry our ports: a folder of our own user
+// that no one else may enter. Anyone who can write there could put a port of theirs in the
+// place of ours. Says why not in one line on stderr, once per folder.
+bool trustedFolder(const std::string &dir, std::string &refused) {
+    struct stat st;
+    char line[512];
+    line[0] = 0;
+    if (stat(dir.c_str(), &st) != 0)
+        std::snprintf(line, sizeof line, "Port directory %s cannot be used: %s", dir.c_str(), std::strerror(errno));
+    else if (!S_ISDIR(st.st_mode))
+        std::snprintf(line, sizeof line, "Port directory %s is not a folder: not using it", dir.c_str());
+    else if (st.st_uid != getuid())
+        std::snprintf(line, sizeof line, "Port directory %s belongs to user %u, not to us: not using it",
+                      dir.c_str(), unsigned(st.st_uid));
+    else if (st.st_mode & (S_IRWXG | S_IRWXO))
+        std::snprintf(line, sizeof line, "Port directory %s is open to group or others (mode %04o): not using it",
+                      dir.c_str(), unsigned(st.st_mode & 07777));
+    if (!line[0]) return true;
+    if (refused != dir) std::fprintf(stderr, "%s\n", line);
+    refused = dir;
+    return false;
+}
+
 // A fresh private folder, mode 0700; "" when none can be made.
 std::string makePrivateFolder() {
     std::string base = baseForPrivateFolders();
@@ -87,7 +113,7 @@ std::string portDirectory() {
     std::lock_guard<std::mutex> hold(c.lock);
     if (!c.chosen.empty()) return c.chosen;
     const char *shared = std::getenv("CORVALIS_PORTS");
-    if (shared && *shared) return shared;
+    if (shared && *shared) return trustedFolder(shared, c.refused) ? shared : "";
     if (c.made.empty()) {
         c.made = makePrivateFolder();
         // Any ordinary end of the process removes it too, not only the show's way out.
