@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/ports_internal.h"
+#include "platform/ports_record.h"
 
 namespace {
 // What the rules say should happen to a stream: its reads, each with the time it came.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/ports.h"
+#include "platform/ports_record.h"
 
 struct PortInternals {
     std::string path;             // socket file of a public port, "" for a private one
@@ -31,20 +32,6 @@ struct PortInternals {
     bool found = false;           // a port found by name, standing for someone else's
     int connection = -1;          // found ports: the connection FindPort made, until PutMsg
 };
-
-using Clock = std::chrono::steady_clock;
-
-// One connection's record as it comes in, under the guard time. The hub feeds it what each
-// read gave and the time of the read; nothing else decides whether a record is taken.
-struct RecordIntake {
-    Clock::time_point deadline;  // the record must be whole by then
-    size_t got;
-    bool decided;                // delivered or dropped: nothing more is taken
-    unsigned char record[portRecordSize];
-};
-
-// What becomes of a connection after its latest read.
-enum class IntakeStep { readMore, deliver, drop };
 
 // A connection to one of our public ports whose record has not fully arrived.
 struct Incoming {
@@ -112,20 +99,7 @@ bool writeRecord(int fd, const unsigned char *bytes, size_t size, bool wait);
 // The message as it goes on the wire: its 1048 bytes with the pointer fields cleared.
 void toWire(const Message *message, unsigned char out[portRecordSize]);
 
-// True when a record's header says what every record must: a message of 1048 bytes.
-bool isValidRecord(const unsigned char record[portRecordSize]);
 
-// Begins the record of a connection accepted at now.
-void beginIntake(RecordIntake &in, Clock::time_point now);
-
-// Takes what one read gave at now: n bytes (n > 0; bytes past the record's end are not
-// taken), or the peer's end of the connection (n == 0). deliver: the record is whole, within
-// the guard time, with a valid header; drop: it came late, was cut short or is malformed, and
-// the connection is closed without an answer. After deliver or drop the intake is finished.
-IntakeStep takeIntake(RecordIntake &in, const unsigned char *bytes, size_t n, Clock::time_point now);
-
-// True when the guard time is up at now: a record not yet whole is then dropped.
-bool intakeOverdue(const RecordIntake &in, Clock::time_point now);
 
 // The socket file of a public port; "" when the name or the port directory is not usable.
 std::string portPath(const char *name);

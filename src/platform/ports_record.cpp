@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ports_internal.h"
+#include "platform/ports_record.h"
 
 void beginIntake(RecordIntake &in, Clock::time_point now) {
     in.deadline = now + std::chrono::milliseconds(portGuardMilliseconds);
