@@ -92,7 +92,7 @@ void BM_SendMessageToPlayer(benchmark::State &state) {
     std::vector<double> samples;
     for (auto _ : state) {
         auto start = Clock::now();
-        int32_t answer = SendMessage(playerPortName, 3);
+        int32_t answer = SendMessage(playerPortName, 100);  // a command the player only answers
         samples.push_back(micros(Clock::now() - start));
         benchmark::DoNotOptimize(answer);
     }

@@ -108,7 +108,7 @@ TEST_F(PlayerProcessTest, ReportsLoadingThenPlayingAnswersItsPortAndStopsOnTwo) 
     startPlayer(shortSong());
     EXPECT_EQ(reportsAfter(2, 10000), (std::vector<int32_t>{commandSongLoading, commandSongPlays}));
     EXPECT_TRUE(portIsServed(playerPortName));
-    for (int32_t other : {3, -1, 0, 1, 12345}) EXPECT_EQ(SendMessage(playerPortName, other), other);
+    for (int32_t other : {4, -1, 0, 1, 12345}) EXPECT_EQ(SendMessage(playerPortName, other), other);
     EXPECT_TRUE(isRunning(player.pid)) << "only 2 stops it";
 
     EXPECT_EQ(SendMessage(playerPortName, commandStop), commandStop);
