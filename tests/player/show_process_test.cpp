@@ -95,12 +95,12 @@ struct ShowProcessTest : ::testing::Test {
         options.errFile = ram + "/stderr.txt";
         demo = startProcess({demoPath()}, options);
         ASSERT_GT(demo.pid, 0);
-        for (int i = 0; i < 100 && window.empty(); ++i) {
+        for (int i = 0; i < 300 && window.empty(); ++i) {  // up to 30 s on a busy machine
             window = xdotool(display, {"search", "--name", "^Corvalis v1.0$"});
             if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         ASSERT_FALSE(window.empty()) << "no window";
-        for (int i = 0; i < 100 && !player; ++i) {
+        for (int i = 0; i < 250 && !player; ++i) {
             std::vector<pid_t> children = childrenOf(demo.pid);
             if (!children.empty()) player = children[0];
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
