@@ -49,12 +49,12 @@ int failed(const std::string &why) {
 
 struct FolderOut {
     std::string folder;
-    std::string error;
+    PngWriter *writer;
 };
 
 bool takePng(void *user, long frame, const unsigned char *rgb) {
     auto *out = static_cast<FolderOut *>(user);
-    return writePng(out->folder + "/" + frameFileName(frame), rgb, frameWidth, frameHeight, &out->error);
+    return queuePng(out->writer, out->folder + "/" + frameFileName(frame), rgb);
 }
 
 bool takeVideo(void *user, long, const unsigned char *rgb) { return writeVideoFrame(static_cast<VideoPipe *>(user), rgb); }
@@ -157,9 +157,9 @@ int runCapture(const Options &o) {
                 }
             }
         } else {
-            FolderOut folder{o.captureOut, ""};
+            FolderOut folder{o.captureOut, startPngWriter(frameWidth, frameHeight)};
             ok = runCaptureFrames(span, FrameSink{&folder, takePng}, &stopAsked);
-            error = folder.error;
+            if (!finishPngWriter(folder.writer, &error)) ok = false;
         }
         if (stopAsked.load()) {
             std::fputs("\ncorvalis: capture interrupted\n", stderr);
