@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -30,7 +31,14 @@ struct FakePlayer {
     int listenFd = -1;
     std::thread thread;
     std::atomic<bool> done{false};
-    std::vector<int32_t> commands;
+    std::mutex lock;
+    std::vector<int32_t> got;
+
+    // The commands received so far, in order.
+    std::vector<int32_t> commands() {
+        std::lock_guard<std::mutex> hold(lock);
+        return got;
+    }
 
     void start(const std::string &portDir) {
         std::string path = portDir + "/" + playerPortName;
@@ -54,7 +62,10 @@ struct FakePlayer {
                 if (got == sizeof record) {
                     int32_t command;
                     std::memcpy(&command, record + 20, 4);
-                    commands.push_back(command);
+                    {
+                        std::lock_guard<std::mutex> hold(lock);
+                        got.push_back(command);
+                    }
                     (void)!write(fd, record, sizeof record);
                 }
                 close(fd);
@@ -111,9 +122,7 @@ TEST_F(PauseTest, SpaceHoldsTheClockAndThePlayerAndResumesBothWhereTheyStood) {
     setVirtualTime(5020, 0);
     EXPECT_EQ(getTime(), 1334);
 
-    ASSERT_EQ(player.commands.size(), 2u);
-    EXPECT_EQ(player.commands[0], commandPauseResume);
-    EXPECT_EQ(player.commands[1], commandPauseResume);
+    EXPECT_EQ(player.commands(), (std::vector<int32_t>{commandPauseResume, commandPauseResume}));
 }
 
 TEST_F(PauseTest, WhilePausedTheDisplayCallbackShowsTheHeldFrameWithoutDrawing) {
@@ -134,7 +143,7 @@ TEST_F(PauseTest, BeforeTheSongPlaysSpaceDoesNothing) {
     key(keyPause, 0, 0);
     EXPECT_FALSE(showPaused());
     EXPECT_EQ(recgl::find("glutIdleFunc"), -1);
-    EXPECT_TRUE(player.commands.empty());
+    EXPECT_TRUE(player.commands().empty());
 }
 
 TEST_F(PauseTest, APauseWithThePlayerGoneStillHoldsThePicture) {
