@@ -32,12 +32,12 @@ struct FakePlayer {
     std::thread thread;
     std::atomic<bool> done{false};
     std::mutex lock;
-    std::vector<int32_t> got;
+    std::vector<int32_t> received;
 
     // The commands received so far, in order.
     std::vector<int32_t> commands() {
         std::lock_guard<std::mutex> hold(lock);
-        return got;
+        return received;
     }
 
     void start(const std::string &portDir) {
@@ -64,7 +64,7 @@ struct FakePlayer {
                     std::memcpy(&command, record + 20, 4);
                     {
                         std::lock_guard<std::mutex> hold(lock);
-                        got.push_back(command);
+                        received.push_back(command);
                     }
                     (void)!write(fd, record, sizeof record);
                 }
