@@ -10,7 +10,7 @@
 
 namespace {
 // The square of the title picture that the icon shows.
-constexpr int cropX = 176, cropY = 168, cropSide = 288;
+constexpr int cropX = 184, cropY = 198, cropSide = 272;
 
 struct Picture {
     int width = 0, height = 0;
