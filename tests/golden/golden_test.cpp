@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdlib.h>
 #include <string>
 #include <vector>
 
@@ -98,14 +99,17 @@ void writeContactSheet(const std::vector<Picture> &frames, const std::string &pa
 }
 
 TEST(Golden, TwelveMomentsOfTheShowMatchTheirReferences) {
-    std::string out = (fs::temp_directory_path() / "corvalis-golden").string();
+    std::string pattern = (fs::temp_directory_path() / "corvalis-golden-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    const std::string folder = name.data(), out = folder + "/frames";
     std::error_code ec;
-    fs::remove_all(out, ec);
     std::string list;
     for (const Moment &m : moments) list += (list.empty() ? "" : ",") + std::to_string(m.frame);
     std::string command = std::string("'") + CORVALIS_RUN_DIR + "/corvalis' --capture '" + out + "' --fps " +
-                          std::to_string(goldenFps) + " --frames " + list + " 2>'" + out + ".log'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << "capture failed; see " << out << ".log";
+                          std::to_string(goldenFps) + " --frames " + list + " 2>'" + folder + "/capture.log'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "capture failed; see " << folder << "/capture.log";
 
     const bool update = std::getenv("CORVALIS_UPDATE_GOLDEN") != nullptr;
     const std::string references = std::string(CORVALIS_SOURCE_DIR) + "/tests/golden";
@@ -141,7 +145,7 @@ TEST(Golden, TwelveMomentsOfTheShowMatchTheirReferences) {
             << bigShareTolerance * 100 << "%); captured frame: " << shot;
     }
     if (update) writeContactSheet(captured, std::string(CORVALIS_SOURCE_DIR) + "/docs/show.png");
-    else if (!HasFailure()) fs::remove_all(out, ec);
+    if (!HasFailure()) fs::remove_all(folder, ec);
 }
 
 }  // namespace
