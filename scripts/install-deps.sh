@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils ffmpeg procps
+  clang libclang-rt-14-dev
 )
 
 missing=()
