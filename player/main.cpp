@@ -18,9 +18,6 @@ constexpr int exitStopped = 0;    // stopped by the demo, or the demo went away
 constexpr int exitNoSong = 1;     // the song could not be loaded or played
 constexpr int exitNoPorts = 2;    // wrong arguments, or no port to talk through
 
-// Command 3 at "musicplayerport": pause the song where it stands, or go on from there.
-constexpr int32_t commandPauseResume = 3;
-
 // Answers every message waiting at the port, unchanged; true if one was the stop command. The
 // sound stops (or pauses, or goes on) before the command is answered, so the answer means it
 // is done.

@@ -30,6 +30,9 @@ constexpr int32_t commandSongLoading = 1;
 constexpr int32_t commandSongStopped = 2;
 constexpr int32_t commandStop = 2;
 constexpr int32_t commandQuit = -1;
+// Command 3 at "musicplayerport": the first one silences the song where it stands, the next
+// one lets it go on from there (the show's pause key).
+constexpr int32_t commandPauseResume = 3;
 
 // The names of the two ports.
 constexpr const char *demoPortName = "demoport";

@@ -7,10 +7,6 @@
 // The key that pauses and resumes.
 constexpr unsigned char keyPause = ' ';
 
-// The player's pause/resume command at "musicplayerport" (docs/protocol.md): the first one
-// silences the song where it stands, the next one lets it go on from there.
-constexpr int32_t commandPauseResume = 3;
-
 // True while the show is paused.
 bool showPaused();
 
