@@ -1,13 +1,17 @@
 // The whole show, end to end: the real demo and the real player (SDL's dummy audio driver),
-// a screenshot during each effect checked by its pixels, then Escape. About four minutes.
+// a screenshot during each effect checked by its pixels, then Escape. About four minutes. The
+// demo's resident memory and descriptors are sampled every second meanwhile (the soak).
 #include <gtest/gtest.h>
 #include <dirent.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "demo_process.h"
 
@@ -66,6 +70,63 @@ bool playerRunning(const DemoRun &run) {
     return false;
 }
 
+// The demo's resident memory and open descriptors, sampled every second on a thread of its
+// own while the show runs (the soak check), and written to soak.csv beside the screenshots.
+struct Soak {
+    struct Sample {
+        double t;  // seconds since sampling began
+        long rssKiB;
+        int fds;
+    };
+    pid_t pid;
+    std::vector<Sample> samples;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+
+    explicit Soak(pid_t demo) : pid(demo) {
+        thread = std::thread([this] {
+            double start = now();
+            while (!stop.load()) {
+                samples.push_back({now() - start, residentKiB(), descriptors()});
+                for (int i = 0; i < 20 && !stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    }
+    // Stops sampling and writes the curve.
+    void finish() {
+        if (!thread.joinable()) return;
+        stop = true;
+        thread.join();
+        FILE *f = std::fopen((std::string(CORVALIS_SHOT_DIR) + "/soak.csv").c_str(), "w");
+        if (!f) return;
+        std::fprintf(f, "seconds,rss_kib,fds\n");
+        for (const Sample &s : samples) std::fprintf(f, "%.1f,%ld,%d\n", s.t, s.rssKiB, s.fds);
+        std::fclose(f);
+    }
+    ~Soak() { finish(); }
+    long residentKiB() const {
+        std::string status = fileText("/proc/" + std::to_string(pid) + "/status");
+        size_t at = status.find("VmRSS:");
+        return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
+    }
+    int descriptors() const {
+        DIR *d = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
+        if (!d) return -1;
+        int n = 0;
+        while (dirent *e = readdir(d))
+            if (e->d_name[0] != '.') ++n;
+        closedir(d);
+        return n;
+    }
+    // The samples from `from` seconds on (of the sampling's own clock).
+    std::vector<Sample> after(double from) const {
+        std::vector<Sample> out;
+        for (const Sample &s : samples)
+            if (s.t >= from) out.push_back(s);
+        return out;
+    }
+};
+
 struct Show {
     DemoRun run;
     double songStart = 0;  // monotonic seconds at which demo time 0 fell
@@ -89,6 +150,8 @@ TEST(Show, RunsFromTitleToClosingScrollerAndQuitsCleanly) {
     show.run = startDemo(CORVALIS_RUN_DIR);
     DemoRun &run = show.run;
     ASSERT_TRUE(waitForWindow(run, 15)) << fileText(run.errPath);
+    Soak soak(run.pid);
+    double soakStart = now();
 
     // The title stands at full brightness while the song loads and for its first 4 s.
     Picture title = screenshot(run);
@@ -167,6 +230,29 @@ TEST(Show, RunsFromTitleToClosingScrollerAndQuitsCleanly) {
     EXPECT_GT(fraction(closingScroll, 20, atDepth10(-0.9, 3.9, 6.9, -3.9)), 0.8);
     Rect scrollBand{0, 240, 640, 258};
     EXPECT_GT(fraction(closingScroll, 100, scrollBand), 0.01);
+
+    // Soak: after start-up (from the stars on, show time 20 s) the demo's resident memory and
+    // its descriptors stay flat to the end of the show.
+    soak.finish();
+    std::vector<Soak::Sample> steady = soak.after(show.songStart + 20 - soakStart);
+    ASSERT_GT(steady.size(), 150u) << "a sample a second over the show";
+    long rssLow = steady[0].rssKiB, rssHigh = steady[0].rssKiB;
+    int fdsLow = steady[0].fds, fdsHigh = steady[0].fds;
+    for (const Soak::Sample &s : steady) {
+        rssLow = std::min(rssLow, s.rssKiB);
+        rssHigh = std::max(rssHigh, s.rssKiB);
+        fdsLow = std::min(fdsLow, s.fds);
+        fdsHigh = std::max(fdsHigh, s.fds);
+    }
+    std::printf("soak: %zu samples from show time 20 s; resident %ld ... %ld KiB (first %ld, last %ld); "
+                "descriptors %d ... %d (first %d, last %d)\n",
+                steady.size(), rssLow, rssHigh, steady.front().rssKiB, steady.back().rssKiB, fdsLow, fdsHigh,
+                steady.front().fds, steady.back().fds);
+    EXPECT_LT(steady.back().rssKiB - steady.front().rssKiB, 4096) << "resident memory grew over the show";
+    EXPECT_LT(rssHigh - rssLow, 8192) << "resident memory swung over the show";
+    // A screenshot holds one file open for a moment; nothing else may come or go.
+    EXPECT_EQ(steady.back().fds, steady.front().fds) << "descriptors grew over the show";
+    EXPECT_LE(fdsHigh - fdsLow, 1);
 
     double quitAt = now();
     pressKey(run, "Escape");
