@@ -8,6 +8,7 @@ cmake -S . -B build -DCORVALIS_WERROR=ON
 cmake --build build -j"$(nproc)"
 cd build
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 "$@"
+  # -noreset: the server must not reset between two tests, when its last client has left.
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j2 "$@"
 fi
 exec ctest --output-on-failure -j2 "$@"
