@@ -406,7 +406,7 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
     size_t n = size_t(width) * size_t(height) * 3;
     auto &fb = rec().framebuffer;
     std::memset(pixels, 0, n);
-    std::memcpy(pixels, fb.data(), n < fb.size() ? n : fb.size());
+    if (!fb.empty()) std::memcpy(pixels, fb.data(), n < fb.size() ? n : fb.size());
 }
 
 // Framebuffer objects: names are handed out and bindings tracked; nothing is stored.
