@@ -8,21 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace {
 uint32_t le32(const unsigned char *p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 uint16_t le16(const unsigned char *p) { return uint16_t(p[0] | p[1] << 8); }
-
-// The whole file, or false when it cannot be read.
-bool readWhole(const char *path, std::vector<unsigned char> *bytes) {
-    FILE *f = std::fopen(path, "rb");
-    if (!f) return false;
-    unsigned char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
 
 // Swallows libopenmpt's own log lines: the player says what went wrong in one line of its own.
 void quietLog(const char *, void *) {}
@@ -67,7 +57,7 @@ long xmMissingBytes(const unsigned char *data, size_t size) {
 
 openmpt_module *loadSong(const char *path, std::string *error) {
     std::vector<unsigned char> bytes;
-    if (!readWhole(path, &bytes)) {
+    if (!readFileBytes(path, &bytes)) {
         *error = std::string("cannot read the song ") + path;
         return nullptr;
     }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files.h"
 #include "shell/capture.h"
 
 namespace {
@@ -19,18 +20,6 @@ void put16(unsigned char *p, unsigned v) {
 void put32(unsigned char *p, unsigned long v) {
     put16(p, unsigned(v & 0xffff));
     put16(p + 2, unsigned(v >> 16));
-}
-
-// Reads the whole file; false when it cannot.
-bool readWhole(const std::string &path, std::vector<unsigned char> *bytes) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    unsigned char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }
 
 void quietLog(const char *, void *) {}
@@ -74,7 +63,7 @@ void wavHeader(unsigned char out[wavHeaderBytes], long frames) {
 bool writeSongWav(const std::string &songPath, long firstSample, long count, const std::string &wavPath,
                   std::string *error) {
     std::vector<unsigned char> bytes;
-    if (!readWhole(songPath, &bytes)) {
+    if (!readFileBytes(songPath.c_str(), &bytes)) {
         *error = "cannot read the song " + songPath;
         return false;
     }
