@@ -7,6 +7,7 @@
 #include <GL/glext.h>
 #include <GL/glx.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <cstring>
@@ -25,6 +26,13 @@ struct Recorder {
     size_t pendingFirstCall = 0;
     std::vector<Matrix> modelviewStack, projectionStack;
     std::vector<unsigned char> framebuffer;
+    // Client-side vertex arrays, as glVertexPointer and its siblings set them.
+    struct Array {
+        bool enabled = false;
+        GLint size = 0;
+        GLsizei stride = 0;
+        const float *data = nullptr;
+    } vertexArray, texCoordArray, colorArray;
     bool recording = true;  // off: state is tracked but nothing is logged or gathered
 };
 
@@ -93,6 +101,7 @@ void reset() {
     r.modelviewStack.clear();
     r.projectionStack.clear();
     r.framebuffer.clear();
+    r.vertexArray = r.texCoordArray = r.colorArray = Recorder::Array{};
 }
 
 const std::vector<Call> &calls() { return rec().calls; }
@@ -451,6 +460,104 @@ void glBlitFramebuffer(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GL
                        GLbitfield mask, GLenum filter) {
     log("glBlitFramebuffer", {double(sx0), double(sy0), double(sx1), double(sy1), double(dx0), double(dy0),
                               double(dx1), double(dy1), double(mask), double(filter)});
+}
+
+// ---- Vertex arrays (float data only, as the demo's batching layer hands them over) ---------
+
+namespace {
+recgl::Recorder::Array *arrayFor(GLenum which) {
+    switch (which) {
+        case GL_VERTEX_ARRAY: return &rec().vertexArray;
+        case GL_TEXTURE_COORD_ARRAY: return &rec().texCoordArray;
+        case GL_COLOR_ARRAY: return &rec().colorArray;
+        default: return nullptr;
+    }
+}
+
+void setArray(recgl::Recorder::Array &a, GLint size, GLenum type, GLsizei stride, const GLvoid *data) {
+    if (type != GL_FLOAT) rec().state.errors++;
+    a.size = size;
+    a.stride = stride ? stride : GLsizei(size * sizeof(float));
+    a.data = static_cast<const float *>(data);
+}
+
+// Element i of an array: its components, or nullptr when the array is off.
+const float *element(const recgl::Recorder::Array &a, GLint i) {
+    if (!a.enabled || !a.data) return nullptr;
+    return reinterpret_cast<const float *>(reinterpret_cast<const char *>(a.data) + size_t(i) * size_t(a.stride));
+}
+}  // namespace
+
+void glEnableClientState(GLenum which) {
+    log("glEnableClientState", {double(which)});
+    if (auto *a = arrayFor(which)) a->enabled = true;
+}
+
+void glDisableClientState(GLenum which) {
+    log("glDisableClientState", {double(which)});
+    if (auto *a = arrayFor(which)) a->enabled = false;
+}
+
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *data) {
+    log("glVertexPointer", {double(size), double(type), double(stride)});
+    setArray(rec().vertexArray, size, type, stride, data);
+}
+
+void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *data) {
+    log("glTexCoordPointer", {double(size), double(type), double(stride)});
+    setArray(rec().texCoordArray, size, type, stride, data);
+}
+
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *data) {
+    log("glColorPointer", {double(size), double(type), double(stride)});
+    setArray(rec().colorArray, size, type, stride, data);
+}
+
+// Quads drawn from the arrays are gathered like those of glBegin: each vertex through the
+// model-view matrix, the colour that of its fourth vertex, texture coordinates (s, t).
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+    log("glDrawArrays", {double(mode), double(first), double(count)});
+    auto &r = rec();
+    auto &s = r.state;
+    if (s.inBegin || !r.vertexArray.enabled || count < 0) {
+        s.errors++;
+        return;
+    }
+    if (mode != GL_QUADS || !r.recording) return;
+    if (count % 4 != 0) s.errors++;  // a partial quad, which GL would drop
+    const recgl::Matrix &m = s.modelview;
+    for (GLint q = first; q + 4 <= first + count; q += 4) {
+        recgl::Quad quad{s.boundTexture, s.color, s.normal, {}, s.blend, r.calls.size() - 1};
+        for (int k = 0; k < 4; ++k) {
+            const float *p = element(r.vertexArray, q + k), *t = element(r.texCoordArray, q + k),
+                        *c = element(r.colorArray, q + k);
+            float x = p[0], y = p[1], z = r.vertexArray.size > 2 ? p[2] : 0, w = r.vertexArray.size > 3 ? p[3] : 1;
+            quad.v[size_t(k)] = recgl::Vertex{t ? t[0] : s.texCoord[0], t ? t[1] : s.texCoord[1], x, y, z, w,
+                                              m[0] * x + m[4] * y + m[8] * z + m[12] * w,
+                                              m[1] * x + m[5] * y + m[9] * z + m[13] * w,
+                                              m[2] * x + m[6] * y + m[10] * z + m[14] * w};
+            if (c) quad.color = {c[0], c[1], c[2], r.colorArray.size > 3 ? c[3] : 1.0f};
+        }
+        r.quads.push_back(quad);
+    }
+}
+
+void glLoadMatrixf(const GLfloat *m) {
+    log("glLoadMatrixf");
+    if (recgl::refusedInBegin()) return;
+    std::copy(m, m + 16, recgl::current().begin());
+}
+
+void glGetFloatv(GLenum pname, GLfloat *out) {
+    log("glGetFloatv", {double(pname)});
+    const auto &s = rec().state;
+    if (pname == GL_MODELVIEW_MATRIX) std::copy(s.modelview.begin(), s.modelview.end(), out);
+    if (pname == GL_PROJECTION_MATRIX) std::copy(s.projection.begin(), s.projection.end(), out);
+}
+
+void glGetIntegerv(GLenum pname, GLint *out) {
+    log("glGetIntegerv", {double(pname)});
+    if (pname == GL_MATRIX_MODE) *out = GLint(rec().state.matrixMode);
 }
 
 // ---- GLX: no X display here, so no current context and no extensions -----------------------
