@@ -27,7 +27,9 @@ pid_t server = 0;
         dup2(null, 2);
     }
     std::string fd = std::to_string(writeFd);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr);
+    // -noreset: a server that resets when its last client leaves refuses clients meanwhile.
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset",
+           nullptr);
     _exit(127);
 }
 }  // namespace

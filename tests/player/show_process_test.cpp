@@ -67,7 +67,10 @@ struct ShowProcessTest : ::testing::Test {
         if (stat(xvfbPath, &st) != 0) GTEST_SKIP() << "no Xvfb";
         StartOptions options;
         options.pipes = true;
-        xserver = startProcess({xvfbPath, "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, options);
+        // -noreset: without it the server resets each time its last client leaves (every xdotool
+        // call below), and a demo connecting during a reset is refused.
+        xserver = startProcess(
+            {xvfbPath, "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, options);
         std::string number;
         ASSERT_TRUE(readLine(xserver, &number, 10000)) << "Xvfb did not start";
         display = ":" + number;
@@ -99,7 +102,9 @@ struct ShowProcessTest : ::testing::Test {
             window = xdotool(display, {"search", "--name", "^Corvalis v1.0$"});
             if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        ASSERT_FALSE(window.empty()) << "no window";
+        ASSERT_FALSE(window.empty()) << "no window; the demo is " << (isRunning(demo.pid) ? "running" : "gone")
+                                     << ", the X server " << display << " is " << (isRunning(xserver.pid) ? "running" : "gone")
+                                     << "; its stderr:\n" << readText(ram + "/stderr.txt");
         for (int i = 0; i < 250 && !player; ++i) {
             std::vector<pid_t> children = childrenOf(demo.pid);
             if (!children.empty()) player = children[0];
