@@ -99,16 +99,21 @@ TEST_P(PresentSizeTest, CopiesTheFrameIntoTheWindowBetweenBlackBarsThenDrawsInto
     setWindowSize(GetParam().windowWidth, GetParam().windowHeight);
     size_t from = recgl::calls().size();
     presentFrame();
-    EXPECT_EQ(recgl::names(from),
-              (std::vector<std::string>{"glBindFramebuffer", "glBindFramebuffer", "glViewport", "glClear",
-                                        "glBlitFramebuffer", "glutSwapBuffers", "glBindFramebuffer", "glViewport"}))
-        << recgl::dump(from);
+    // The window is cleared only where the frame leaves bars.
+    const bool bars = GetParam().windowWidth != 640 || GetParam().windowHeight != 480;
+    std::vector<std::string> expected = {"glBindFramebuffer", "glBindFramebuffer", "glViewport", "glClear",
+                                         "glBlitFramebuffer", "glutSwapBuffers", "glBindFramebuffer", "glViewport"};
+    if (!bars) expected.erase(expected.begin() + 3);
+    EXPECT_EQ(recgl::names(from), expected) << recgl::dump(from);
     const auto &c = recgl::calls();
     EXPECT_EQ(c[from].args, (std::vector<double>{GL_READ_FRAMEBUFFER, double(frame)}));
     EXPECT_EQ(c[from + 1].args, (std::vector<double>{GL_DRAW_FRAMEBUFFER, 0}));
     EXPECT_EQ(c[from + 2].args, (std::vector<double>{0, 0, double(GetParam().windowWidth), double(GetParam().windowHeight)}));
-    EXPECT_EQ(c[from + 3].args[0], GL_COLOR_BUFFER_BIT) << "only the window's colour is cleared: the bars";
-    std::vector<double> blit(c[from + 4].args.begin(), c[from + 4].args.end());
+    if (bars) {
+        EXPECT_EQ(c[from + 3].args[0], GL_COLOR_BUFFER_BIT) << "only the window's colour is cleared: the bars";
+    }
+    const size_t blitAt = from + (bars ? 4 : 3);
+    std::vector<double> blit(c[blitAt].args.begin(), c[blitAt].args.end());
     blit.erase(blit.begin() + 8);  // the mask, always colour
     EXPECT_EQ(blit, GetParam().blit);
     EXPECT_EQ(recgl::state().drawFramebuffer, frame);

@@ -67,9 +67,8 @@ const RealGl &real() {
 }
 
 struct Layer {
-    bool on = true;
     // Model-view stack; depth counts the matrices on it (1 when nothing is pushed).
-    std::array<Matrix, stackDepth> stack{};
+    std::array<Matrix, stackDepth> stack{identityMatrix};
     int depth = 1;
     GLenum mode = GL_MODELVIEW;      // the matrix mode the show set
     GLenum realMode = GL_MODELVIEW;  // the one GL has
@@ -89,17 +88,11 @@ struct Layer {
     BatchCounts counts;
 };
 
-Layer &layer() {
-    static Layer l = [] {
-        Layer fresh;
-        fresh.stack[0] = identityMatrix;
-        fresh.pending.reserve(8192);
-        const char *env = std::getenv("CORVALIS_GL_BATCH");
-        fresh.on = !(env && std::strcmp(env, "0") == 0);
-        return fresh;
-    }();
-    return l;
-}
+// One layer per process, as there is one GL context; reached through layer() so that every
+// use reads the same way.
+Layer theLayer;
+
+Layer &layer() { return theLayer; }
 
 Matrix &top() { return layer().stack[size_t(layer().depth - 1)]; }
 
@@ -156,7 +149,14 @@ void *nextSymbol(const char *name) {
     return f;
 }
 
-bool active() { return layer().on; }
+signed char batching = -1;
+
+bool readBatching() {
+    const char *env = std::getenv("CORVALIS_GL_BATCH");
+    batching = env && std::strcmp(env, "0") == 0 ? 0 : 1;
+    theLayer.pending.reserve(8192);
+    return batching != 0;
+}
 
 void dropped() { layer().counts.dropped++; }
 
@@ -345,7 +345,7 @@ using namespace glbatch;
 
 void setBatchedDrawing(bool on) {
     Layer &l = layer();
-    if (l.on == on || l.inBegin) return;
+    if (active() == on || l.inBegin) return;
     const RealGl &gl = real();
     GLint mode = GL_MODELVIEW;
     if (on) {
@@ -369,9 +369,9 @@ void setBatchedDrawing(bool on) {
         gl.texCoord2f(l.tex[0], l.tex[1]);
         gl.normal3f(l.norm[0], l.norm[1], l.norm[2]);
     }
-    l.on = on;
+    batching = on ? 1 : 0;
 }
 
-bool batchedDrawing() { return layer().on; }
+bool batchedDrawing() { return active(); }
 
 BatchCounts batchCounts() { return layer().counts; }

@@ -17,8 +17,11 @@ F next(const char *name) {
     return reinterpret_cast<F>(nextSymbol(name));
 }
 
-// True while calls are gathered (read once from CORVALIS_GL_BATCH, then setBatchedDrawing).
-bool active();
+// 1 while calls are gathered, 0 when they go through as they are, −1 until the first call
+// reads CORVALIS_GL_BATCH (setBatchedDrawing changes it later). Read on every GL call.
+extern signed char batching;
+bool readBatching();
+inline bool active() { return batching >= 0 ? batching != 0 : readBatching(); }
 
 // Before a call that goes to GL as it is: draws what was gathered and returns true, or, between
 // glBegin and glEnd, where a real GL refuses the call, counts it dropped and returns false.
