@@ -8,7 +8,7 @@ packages=(
   libopenmpt-dev libsdl2-dev libxmp-dev libfreetype-dev libpng-dev
   fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils ffmpeg procps
+  xvfb xauth xdotool x11-utils ffmpeg procps openmpt123
   clang libclang-rt-14-dev
 )
 
