@@ -294,7 +294,7 @@ bool translate(float x, float y, float z) {
 bool rotate(float angle, float x, float y, float z) {
     if (forGl()) return true;
     if (layer().inBegin) return false;
-    // The rotation matrix of the GL specification, about the normalised axis.
+    // OpenGL's rotation matrix about the normalised axis, as glRotatef defines it.
     float mag = std::sqrt(x * x + y * y + z * z);
     if (mag <= 1.0e-4f) return false;  // no axis: GL leaves the matrix as it is
     x /= mag;

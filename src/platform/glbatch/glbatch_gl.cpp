@@ -95,7 +95,7 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
     static const auto real = next<decltype(&glOrtho)>("glOrtho");
     if (!active()) return real(l, r, b, t, n, f);
-    // The matrix of the GL specification, column-major.
+    // glOrtho's matrix, column-major, as OpenGL defines it.
     const double m[16] = {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
                           -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
     if (l == r || b == t || n == f || multiply(m)) real(l, r, b, t, n, f);
