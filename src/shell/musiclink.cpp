@@ -91,6 +91,9 @@ void startMusic() {
     playingSong.store(0, std::memory_order_relaxed);
     leaveAsked.store(false);
     leaving = false;
+    // Caught before anything is made that the way out must clear up (the port folder, the
+    // task, the player); the timer below acts on a signal that came meanwhile.
+    catchLeaveSignals();
     // Made now, on the main task, so that the listener and the player share it.
     portDirectory();
     atProgramExit(closeMusicLink);
@@ -99,6 +102,11 @@ void startMusic() {
     subtask = CreateTask(subtaskname, 0, musichandler, 2000, 0);
     if (subtask) {
         std::fputs("Loading song...\n", stderr);
+        // The player's first act is to report to "demoport", and it leaves at once when there is
+        // none: on a busy machine the new task may not have made the port before the player
+        // looks. A listener that could not make it has parked by then, and the player is
+        // started all the same, to find no port and leave.
+        waitForListener(1000);
         // Started from the main task: the player's parent-death signal follows this thread.
         Execute(playerCommandLine);
     } else {
@@ -107,7 +115,6 @@ void startMusic() {
 
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     glutCloseFunc(onWindowClose);
-    catchLeaveSignals();
     glutTimerFunc(watchIntervalMs, watchWaysOut, 0);
 }
 

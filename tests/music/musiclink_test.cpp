@@ -1,16 +1,22 @@
 // Start and stop of the music link with the recording GLUT: the listener and the player's
-// command line, Escape with and without the song, a listener without its port, a task that
+// command line (started only once "demoport" is served), a signal while they start, Escape with and without the song, a listener without its port, a task that
 // cannot be created, and the other ways out (close button, Ctrl-C, SIGTERM).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +30,22 @@
 #include "recording_gl.h"
 #include "shell/musiclink.h"
 #include "testfiles.h"
+
+// Something that happens while the listener binds its port's socket file: a busy machine that
+// makes the port come late, or a signal that comes meanwhile.
+std::atomic<void (*)()> whileBindingDemoport{nullptr};
+
+extern "C" int bind(int fd, const sockaddr *address, socklen_t length) {
+    using Bind = int (*)(int, const sockaddr *, socklen_t);
+    static Bind real = reinterpret_cast<Bind>(dlsym(RTLD_NEXT, "bind"));
+    void (*happen)() = whileBindingDemoport.load();
+    if (happen && address && address->sa_family == AF_UNIX) {
+        const char *path = reinterpret_cast<const sockaddr_un *>(address)->sun_path;
+        const char *slash = std::strrchr(path, '/');
+        if (slash && std::strcmp(slash + 1, demoPortName) == 0) happen();
+    }
+    return real(fd, address, length);
+}
 
 namespace {
 
@@ -137,6 +159,32 @@ TEST_F(MusicLinkTest, StartCreatesTheListenerThenRunsThePlayersCommandLine) {
     struct stat st;
     EXPECT_NE(stat(("/proc/" + std::to_string(child)).c_str(), &st), 0) << "reaped, not a zombie";
     EXPECT_EQ(exitStatus, -1) << "ticks without a signal do not leave";
+}
+
+TEST_F(MusicLinkTest, PlayerStartsOnlyOnceTheListenerServesItsPort) {
+    // The real player reports to "demoport" first and leaves when it finds none.
+    mkdir((runDir + "/MusicPlayer").c_str(), 0700);
+    writeFile(runDir + "/MusicPlayer/sdlmusicplayer",
+              "#!/bin/sh\nif [ -S \"$CORVALIS_PORTS/demoport\" ]; then echo served; else echo missing; fi > started.txt\n");
+    chmod((runDir + "/MusicPlayer/sdlmusicplayer").c_str(), 0700);
+    whileBindingDemoport = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+    start();
+    whileBindingDemoport = nullptr;
+    ASSERT_TRUE(eventually([&] { return readFile(runDir + "/started.txt").find('\n') != std::string::npos; }));
+    EXPECT_EQ(readFile(runDir + "/started.txt"), "served\n");
+}
+
+TEST_F(MusicLinkTest, SigtermWhileTheMusicStartsIsHeldForTheWayOut) {
+    // Uncaught, it would end the process with the port folder and the player left to chance.
+    signal(SIGTERM, SIG_DFL);
+    whileBindingDemoport = [] { raise(SIGTERM); };
+    start();
+    whileBindingDemoport = nullptr;
+    EXPECT_EQ(exitStatus, -1) << "the way out is the timer's to take";
+    recgl::glut().timer(0);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_EQ(subtask, nullptr);
+    EXPECT_FALSE(portIsServed(demoPortName));
 }
 
 TEST_F(MusicLinkTest, PrivatePortDirectoryIsSharedWithThePlayerAndRemovedOnTheWayOut) {
