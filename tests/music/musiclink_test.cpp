@@ -1,6 +1,7 @@
 // Start and stop of the music link with the recording GLUT: the listener and the player's
-// command line (started only once "demoport" is served), a signal while they start, Escape with and without the song, a listener without its port, a task that
-// cannot be created, and the other ways out (close button, Ctrl-C, SIGTERM).
+// command line (started only once "demoport" is served), a signal while they start, Escape
+// with and without the song, a listener without its port, a task that cannot be created, and
+// the other ways out (close button, Ctrl-C, SIGTERM).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
@@ -16,8 +17,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "music/listener.h"
