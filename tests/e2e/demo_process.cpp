@@ -1,6 +1,7 @@
 // Process control for end-to-end tests.
 #include "demo_process.h"
 
+#include <dirent.h>
 #include <signal.h>
 #include <spawn.h>
 #include <fcntl.h>
@@ -70,6 +71,16 @@ std::string fileText(const std::string &path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+int openDescriptors(pid_t pid) {
+    DIR *d = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
+    if (!d) return -1;
+    int n = 0;
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.') ++n;
+    closedir(d);
+    return n;
 }
 
 std::string commandOutput(const std::string &command) {

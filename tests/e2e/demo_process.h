@@ -59,6 +59,9 @@ void cleanUp(DemoRun &run);
 // The whole content of a text file.
 std::string fileText(const std::string &path);
 
+// Open descriptors of a process, −1 when it cannot be read.
+int openDescriptors(pid_t pid);
+
 // Runs a shell command line and returns what it printed.
 std::string commandOutput(const std::string &command);
 

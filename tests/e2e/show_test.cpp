@@ -2,7 +2,6 @@
 // a screenshot during each effect checked by its pixels, then Escape. About four minutes. The
 // demo's resident memory and descriptors are sampled every second meanwhile (the soak).
 #include <gtest/gtest.h>
-#include <dirent.h>
 
 #include <algorithm>
 #include <atomic>
@@ -87,7 +86,7 @@ struct Soak {
         thread = std::thread([this] {
             double start = now();
             while (!stop.load()) {
-                samples.push_back({now() - start, residentKiB(), descriptors()});
+                samples.push_back({now() - start, residentKiB(), openDescriptors(pid)});
                 for (int i = 0; i < 20 && !stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
         });
@@ -108,15 +107,6 @@ struct Soak {
         std::string status = fileText("/proc/" + std::to_string(pid) + "/status");
         size_t at = status.find("VmRSS:");
         return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
-    }
-    int descriptors() const {
-        DIR *d = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
-        if (!d) return -1;
-        int n = 0;
-        while (dirent *e = readdir(d))
-            if (e->d_name[0] != '.') ++n;
-        closedir(d);
-        return n;
     }
     // The samples from `from` seconds on (of the sampling's own clock).
     std::vector<Sample> after(double from) const {

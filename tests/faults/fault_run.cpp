@@ -1,7 +1,6 @@
 // Fault-test helpers over the end-to-end harness.
 #include "fault_run.h"
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -146,15 +145,6 @@ int countOf(const std::string &path, const std::string &text) {
     return n;
 }
 
-int openDescriptors(pid_t pid) {
-    DIR *d = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
-    if (!d) return -1;
-    int n = 0;
-    while (dirent *e = readdir(d))
-        if (e->d_name[0] != '.') ++n;
-    closedir(d);
-    return n;
-}
 
 std::vector<std::string> folderEntries(const std::string &dir) {
     std::vector<std::string> names;

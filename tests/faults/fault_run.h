@@ -45,8 +45,5 @@ double pictureDifference(const Picture &a, const Picture &b);
 // How often the text occurs in the file.
 int countOf(const std::string &path, const std::string &text);
 
-// Open descriptors of a process, −1 when it cannot be read.
-int openDescriptors(pid_t pid);
-
 // Names in a folder, sorted; "." and ".." left out.
 std::vector<std::string> folderEntries(const std::string &dir);
